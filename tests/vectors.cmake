@@ -1,0 +1,27 @@
+# External references for the processor core.
+#
+# z80_vectors runs the single-instruction vectors in ../shared/z80-vectors (or the
+# folder named by ZORVA_Z80_VECTORS at run time). A vector whose step reports an
+# unhandled instruction counts as skipped, except in the files named with
+# --require (or all of them with --require-all), where it is a failure.
+#
+# core_tests also holds the differential test against libz80ex, which needs
+# the library here.
+
+find_library(Z80EX_LIBRARY z80ex)
+find_path(Z80EX_INCLUDE_DIR z80ex/z80ex.h)
+if(NOT Z80EX_LIBRARY OR NOT Z80EX_INCLUDE_DIR)
+  message(FATAL_ERROR "libz80ex not found: the processor tests need it (Debian: libz80ex-dev)")
+endif()
+target_include_directories(core_tests PRIVATE ${Z80EX_INCLUDE_DIR})
+target_link_libraries(core_tests PRIVATE ${Z80EX_LIBRARY})
+
+add_executable(z80_vectors ${CMAKE_CURRENT_SOURCE_DIR}/core/z80_vectors.cpp)
+target_link_libraries(z80_vectors PRIVATE zorva_testing)
+target_compile_definitions(z80_vectors PRIVATE
+  ZORVA_Z80_VECTORS_DIR="${PROJECT_SOURCE_DIR}/../shared/z80-vectors")
+
+# The unprefixed group is complete; the prefixed files become required
+# (--require-all) once their groups are.
+add_test(NAME z80_vectors COMMAND z80_vectors --require z80-main.txt)
+set_tests_properties(z80_vectors PROPERTIES LABELS core TIMEOUT 120)
