@@ -21,17 +21,26 @@ void Shift(Z80& z) {
   const unsigned c = z.regs.F & C;
   const unsigned out = (kind == kRlc || kind == kRl || kind == kSla) ? x >> 7 : x & 1;
   unsigned v;
-  if constexpr (kind == kRlc) v = x << 1 | x >> 7;
-  else if constexpr (kind == kRrc) v = x >> 1 | x << 7;
-  else if constexpr (kind == kRl) v = x << 1 | c;
-  else if constexpr (kind == kRr) v = x >> 1 | c << 7;
-  else if constexpr (kind == kSla) v = x << 1;
-  else if constexpr (kind == kSra) v = (x & 0x80) | x >> 1;
-  else v = x >> 1;
+  if constexpr (kind == kRlc)
+    v = x << 1 | x >> 7;
+  else if constexpr (kind == kRrc)
+    v = x >> 1 | x << 7;
+  else if constexpr (kind == kRl)
+    v = x << 1 | c;
+  else if constexpr (kind == kRr)
+    v = x >> 1 | c << 7;
+  else if constexpr (kind == kSla)
+    v = x << 1;
+  else if constexpr (kind == kSra)
+    v = (x & 0x80) | x >> 1;
+  else
+    v = x >> 1;
   const auto result = static_cast<uint8_t>(v);
   Put8<r>(z, result);
-  if constexpr (kind == kSra || kind == kSrl) z.regs.F = ShiftRight(result, out, kind == kSra);
-  else z.regs.F = Rotate(z.regs.F, out);
+  if constexpr (kind == kSra || kind == kSrl)
+    z.regs.F = ShiftRight(result, out, kind == kSra);
+  else
+    z.regs.F = Rotate(z.regs.F, out);
   z.Advance(2);
 }
 
@@ -96,17 +105,17 @@ constexpr std::array<Handler, 256> BuildBitGroup() {
   t[0x3A] = Shift<kSrl, 2>;  // SRL D
   t[0x3F] = Shift<kSrl, 7>;  // SRL A
 
-  t[0x40] = TestBit0B;       // BIT 0,B
-  t[0x46] = TestBit<0, 6>;   // BIT 0,(HL)
-  t[0x47] = TestBit<0, 7>;   // BIT 0,A
-  t[0x4F] = TestBit<1, 7>;   // BIT 1,A
-  t[0x57] = TestBit<2, 7>;   // BIT 2,A
-  t[0x5F] = TestBit<3, 7>;   // BIT 3,A
-  t[0x67] = TestBit<4, 7>;   // BIT 4,A
-  t[0x6F] = TestBit<5, 7>;   // BIT 5,A
-  t[0x77] = TestBit<6, 7>;   // BIT 6,A
-  t[0x7E] = TestBit<7, 6>;   // BIT 7,(HL)
-  t[0x7F] = TestBit<7, 7>;   // BIT 7,A
+  t[0x40] = TestBit0B;      // BIT 0,B
+  t[0x46] = TestBit<0, 6>;  // BIT 0,(HL)
+  t[0x47] = TestBit<0, 7>;  // BIT 0,A
+  t[0x4F] = TestBit<1, 7>;  // BIT 1,A
+  t[0x57] = TestBit<2, 7>;  // BIT 2,A
+  t[0x5F] = TestBit<3, 7>;  // BIT 3,A
+  t[0x67] = TestBit<4, 7>;  // BIT 4,A
+  t[0x6F] = TestBit<5, 7>;  // BIT 5,A
+  t[0x77] = TestBit<6, 7>;  // BIT 6,A
+  t[0x7E] = TestBit<7, 6>;  // BIT 7,(HL)
+  t[0x7F] = TestBit<7, 7>;  // BIT 7,A
 
   // 0xC0-0xFF: SET b,r
   FillSet(t, std::make_index_sequence<0x40>());

@@ -13,14 +13,8 @@ namespace {
 
 using namespace flags;
 
-// Register pairs as the opcode bits number them: 0 BC, 1 DE, 2 HL, 3 SP.
-template <int p>
-uint16_t& Pair(Z80& z) {
-  if constexpr (p == 0) return z.regs.BC;
-  else if constexpr (p == 1) return z.regs.DE;
-  else if constexpr (p == 2) return z.regs.HL;
-  else return z.regs.SP;
-}
+using R = Z80Registers;
+using PairField = uint16_t R::*;
 
 // IN r,(C): the port index is the whole of BC. The keyboard puts each column's
 // rows at (column select << 8) | 0xFF, and the ROM reads them with B = select.
@@ -33,23 +27,23 @@ void Input(Z80& z) {
 void OutputNowhere(Z80& z) { z.Advance(2); }
 
 // SBC HL,rr
-template <int p>
+template <PairField rr>
 void SubtractWithCarry(Z80& z) {
-  const Result16 r = SubtractWords(z.regs.HL, Pair<p>(z), z.regs.F & C);
+  const Result16 r = SubtractWords(z.regs.HL, z.regs.*rr, z.regs.F & C);
   z.regs.HL = r.value;
   z.regs.F = r.f;
   z.Advance(2);
 }
 // LD (nn),rr
-template <int p>
+template <PairField rr>
 void StorePair(Z80& z) {
-  z.WriteWord(z.OperandWord(2), Pair<p>(z));
+  z.WriteWord(z.OperandWord(2), z.regs.*rr);
   z.Advance(4);
 }
 // LD rr,(nn)
-template <int p>
+template <PairField rr>
 void LoadPair(Z80& z) {
-  Pair<p>(z) = z.ReadWord(z.OperandWord(2));
+  z.regs.*rr = z.ReadWord(z.OperandWord(2));
   z.Advance(4);
 }
 
@@ -107,32 +101,32 @@ constexpr std::array<Handler, 256> BuildExtendedGroup() {
   std::array<Handler, 256> t{};
   t.fill(Unhandled);
 
-  t[0x40] = Input<0>;              // IN B,(C)
-  t[0x41] = OutputNowhere;         // OUT (C),B
-  t[0x42] = SubtractWithCarry<0>;  // SBC HL,BC
-  t[0x43] = StorePair<0>;          // LD (nn),BC
-  t[0x44] = NegateA;               // NEG
-  t[0x48] = Input<1>;              // IN C,(C)
-  t[0x4B] = LoadPair<0>;           // LD BC,(nn)
-  t[0x50] = Input<2>;              // IN D,(C)
-  t[0x52] = SubtractWithCarry<1>;  // SBC HL,DE
-  t[0x53] = StorePair<1>;          // LD (nn),DE
-  t[0x58] = Input<3>;              // IN E,(C)
-  t[0x5B] = LoadPair<1>;           // LD DE,(nn)
-  t[0x5F] = LoadRandom;            // LD A,R
-  t[0x60] = Input<4>;              // IN H,(C)
-  t[0x62] = SubtractWithCarry<2>;  // SBC HL,HL
-  t[0x63] = StorePair<2>;          // LD (nn),HL
-  t[0x68] = Input<5>;              // IN L,(C)
-  t[0x6B] = LoadPair<2>;           // LD HL,(nn)
-  t[0x70] = Input<1>;              // IN C,(C) (a second encoding)
-  t[0x72] = SubtractWithCarry<3>;  // SBC HL,SP
-  t[0x73] = StorePair<3>;          // LD (nn),SP
-  t[0x78] = Input<7>;              // IN A,(C)
-  t[0x79] = OutputNowhere;         // OUT (C),A
-  t[0x7B] = LoadPair<3>;           // LD SP,(nn)
-  t[0xB0] = BlockCopy<true>;       // LDIR
-  t[0xB8] = BlockCopy<false>;      // LDDR
+  t[0x40] = Input<0>;                   // IN B,(C)
+  t[0x41] = OutputNowhere;              // OUT (C),B
+  t[0x42] = SubtractWithCarry<&R::BC>;  // SBC HL,BC
+  t[0x43] = StorePair<&R::BC>;          // LD (nn),BC
+  t[0x44] = NegateA;                    // NEG
+  t[0x48] = Input<1>;                   // IN C,(C)
+  t[0x4B] = LoadPair<&R::BC>;           // LD BC,(nn)
+  t[0x50] = Input<2>;                   // IN D,(C)
+  t[0x52] = SubtractWithCarry<&R::DE>;  // SBC HL,DE
+  t[0x53] = StorePair<&R::DE>;          // LD (nn),DE
+  t[0x58] = Input<3>;                   // IN E,(C)
+  t[0x5B] = LoadPair<&R::DE>;           // LD DE,(nn)
+  t[0x5F] = LoadRandom;                 // LD A,R
+  t[0x60] = Input<4>;                   // IN H,(C)
+  t[0x62] = SubtractWithCarry<&R::HL>;  // SBC HL,HL
+  t[0x63] = StorePair<&R::HL>;          // LD (nn),HL
+  t[0x68] = Input<5>;                   // IN L,(C)
+  t[0x6B] = LoadPair<&R::HL>;           // LD HL,(nn)
+  t[0x70] = Input<1>;                   // IN C,(C), like 0x48
+  t[0x72] = SubtractWithCarry<&R::SP>;  // SBC HL,SP
+  t[0x73] = StorePair<&R::SP>;          // LD (nn),SP
+  t[0x78] = Input<7>;                   // IN A,(C)
+  t[0x79] = OutputNowhere;              // OUT (C),A
+  t[0x7B] = LoadPair<&R::SP>;           // LD SP,(nn)
+  t[0xB0] = BlockCopy<true>;            // LDIR
+  t[0xB8] = BlockCopy<false>;           // LDDR
   return t;
 }
 

@@ -32,6 +32,7 @@ class Host {
 
   // Dispatches every window message that waits, then returns how many
   // instructions the run loop may execute before it asks again (at least 1).
+  // A run asks for the first time after its first instruction.
   // Handlers run from here: commands, keys, timers, paints.
   virtual uint32_t PumpMessages() = 0;
   // Queues a close request to the main window, to be handled by a later pump.

@@ -1,5 +1,6 @@
 #include "run/emulator.h"
 
+#include <algorithm>
 #include <array>
 
 #include "machine/images.h"
@@ -67,7 +68,8 @@ int Emulator::Run(uint16_t start, uint16_t end) {
       if (trace_.loggingOn()) [[unlikely]]
         WriteRegisterLine();
       cpu.Step();
-      if (--untilPump == 0) untilPump = host_.PumpMessages();
+      // A host answering 0 would otherwise never be asked again.
+      if (--untilPump == 0) untilPump = std::max<uint32_t>(host_.PumpMessages(), 1);
       if (cpu.regs.PC == end) break;
     }
   }

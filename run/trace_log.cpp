@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,8 +21,11 @@ unsigned TraceLog::Open(const std::string& path, std::string_view romPath) {
     close(fd);
     return kCauseSharingViolation;
   }
-  if (ftruncate(fd, 0) != 0) {
-    // A FIFO or a terminal cannot be truncated, and is no place for a log.
+  // A device (/dev/null, a terminal) has nothing to empty and takes the log as
+  // it comes; a FIFO cannot be truncated, and is no place for a log.
+  struct stat info {};
+  const bool device = fstat(fd, &info) == 0 && S_ISCHR(info.st_mode);
+  if (!device && ftruncate(fd, 0) != 0) {
     const unsigned cause = errno == EINVAL ? kCauseInvalidFile : FileCauseFromErrno(errno);
     close(fd);
     return cause;
