@@ -36,9 +36,12 @@ TEST(ExtendedGroup, InputReadsThePortThatAllOfBCAddresses) {
     t.ports[0x00FF] = 0x11;  // what a read of C alone would find
     Z80Registers expected = t.regs;
     expected.PC = 0x2002;
-    if (c.a) expected.*c.a = 0x5A;
-    else if (c.high) SetHi(expected.*c.pair, 0x5A);
-    else SetLo(expected.*c.pair, 0x5A);
+    if (c.a)
+      expected.*c.a = 0x5A;
+    else if (c.high)
+      SetHi(expected.*c.pair, 0x5A);
+    else
+      SetLo(expected.*c.pair, 0x5A);
     t.cpu.Step();
     EXPECT_EQ(t.regs, expected);
   }
@@ -71,8 +74,7 @@ TEST(ExtendedGroup, SbcHlSetsOnlyNZAndS) {
       {0x52, 0x1000, 0x0001, 0x01, 0x0FFE, 0x02},  // carry subtracted
       {0x52, 0x0000, 0x0001, 0x00, 0xFFFF, 0x82},  // borrow never shows in C
       {0x52, 0x1234, 0x1234, 0xFC, 0x0000, 0x42},  // old F replaced whole
-      {0x42, 0x8000, 0x0001, 0x00, 0x7FFF, 0x02},
-      {0x42, 0x8001, 0x0001, 0x00, 0x8000, 0x82},
+      {0x42, 0x8000, 0x0001, 0x00, 0x7FFF, 0x02}, {0x42, 0x8001, 0x0001, 0x00, 0x8000, 0x82},
       {0x72, 0x0005, 0x0003, 0x00, 0x0002, 0x02},  // SBC HL,SP
   };
   for (const auto& c : cases) {
@@ -95,8 +97,8 @@ TEST(ExtendedGroup, SbcHlSetsOnlyNZAndS) {
 }
 
 TEST(ExtendedGroup, NegSetsCarryUnlessAWasZero) {
-  const uint8_t cases[][3] = {{0x01, 0xFF, 0x81}, {0x00, 0x00, 0x40}, {0x80, 0x80, 0x81},
-                              {0xFF, 0x01, 0x01}};
+  const uint8_t cases[][3] = {
+      {0x01, 0xFF, 0x81}, {0x00, 0x00, 0x40}, {0x80, 0x80, 0x81}, {0xFF, 0x01, 0x01}};
   for (const auto& [a, result, f] : cases) {
     TestCpu t;
     t.Load(0x2000, {0xED, 0x44});
@@ -109,8 +111,8 @@ TEST(ExtendedGroup, NegSetsCarryUnlessAWasZero) {
 }
 
 TEST(ExtendedGroup, PairLoadsAndStoresGoThroughMemoryLowByteFirst) {
-  uint16_t Z80Registers::*const pairs[] = {&Z80Registers::BC, &Z80Registers::DE,
-                                           &Z80Registers::HL, &Z80Registers::SP};
+  uint16_t Z80Registers::*const pairs[] = {&Z80Registers::BC, &Z80Registers::DE, &Z80Registers::HL,
+                                           &Z80Registers::SP};
   for (int p = 0; p < 4; ++p) {
     SCOPED_TRACE(p);
     TestCpu t;
@@ -162,44 +164,43 @@ TEST(ExtendedGroup, LdARDrawsOnceFromAGeneratorSeededWithTheSecond) {
   FAIL() << "the clock never held still for two instructions";
 }
 
-struct CopyCase {
-  const char* name;
-  uint8_t sub;
-  uint16_t hl, de, bc;
-  uint16_t hlAfter, deAfter;
-  std::vector<std::pair<uint16_t, uint8_t>> bytes, expected;
-};
+using Bytes = std::vector<std::pair<uint16_t, uint8_t>>;
+
+// Runs LDIR (0xB0) or LDDR (0xB8) over `bytes` from HL to DE for BC bytes.
+void ExpectCopy(uint8_t sub, uint16_t hl, uint16_t de, uint16_t bc, const Bytes& bytes,
+                uint16_t hlAfter, uint16_t deAfter, const Bytes& expected) {
+  SCOPED_TRACE(::testing::Message() << std::hex << "ED " << +sub << " HL " << hl << " DE " << de);
+  TestCpu t;
+  t.Load(0x2000, {0xED, sub});
+  t.regs.HL = hl, t.regs.DE = de, t.regs.BC = bc, t.regs.F = 0xD7;
+  for (auto [address, value] : bytes) t.memory[address] = value;
+  t.cpu.Step();
+  for (auto [address, value] : expected) EXPECT_EQ(t.memory[address], value) << address;
+  EXPECT_EQ(t.regs.HL, hlAfter);
+  EXPECT_EQ(t.regs.DE, deAfter);
+  EXPECT_EQ(t.regs.BC, 0);
+  EXPECT_EQ(t.regs.F, 0xD7);
+  EXPECT_EQ(t.regs.PC, 0x2002);
+}
 
 TEST(ExtendedGroup, BlockCopiesRunToTheEndInOneStep) {
-  const CopyCase cases[] = {
-      {"LDIR with BC = 0 copies nothing", 0xB0, 0x3000, 0x3001, 0, 0x3000, 0x3001,
-       {{0x3000, 0x41}}, {{0x3001, 0x00}}},
-      {"LDIR onto the next byte repeats the first", 0xB0, 0x3000, 0x3001, 3, 0x3003, 0x3004,
-       {{0x3000, 0x41}, {0x3001, 1}, {0x3002, 2}, {0x3003, 3}},
-       {{0x3001, 0x41}, {0x3002, 0x41}, {0x3003, 0x41}}},
-      {"LDIR onto the byte before moves the block", 0xB0, 0x3001, 0x3000, 3, 0x3004, 0x3003,
-       {{0x3001, 1}, {0x3002, 2}, {0x3003, 3}}, {{0x3000, 1}, {0x3001, 2}, {0x3002, 3}}},
-      {"LDDR copies from the top down", 0xB8, 0x3002, 0x3005, 3, 0x2FFF, 0x3002,
-       {{0x3000, 1}, {0x3001, 2}, {0x3002, 3}}, {{0x3003, 1}, {0x3004, 2}, {0x3005, 3}}},
-      {"LDDR onto the byte before repeats the last", 0xB8, 0x3003, 0x3002, 3, 0x3000, 0x2FFF,
-       {{0x3001, 1}, {0x3002, 2}, {0x3003, 3}}, {{0x3000, 3}, {0x3001, 3}, {0x3002, 3}}},
-      {"LDIR wraps past 0xFFFF", 0xB0, 0xFFFF, 0x7FFF, 2, 0x0001, 0x8001,
-       {{0xFFFF, 0xAA}, {0x0000, 0xBB}}, {{0x7FFF, 0xAA}, {0x8000, 0xBB}}},
-  };
-  for (const CopyCase& c : cases) {
-    SCOPED_TRACE(c.name);
-    TestCpu t;
-    t.Load(0x2000, {0xED, c.sub});
-    t.regs.HL = c.hl, t.regs.DE = c.de, t.regs.BC = c.bc, t.regs.F = 0xD7;
-    for (auto [address, value] : c.bytes) t.memory[address] = value;
-    t.cpu.Step();
-    for (auto [address, value] : c.expected) EXPECT_EQ(t.memory[address], value) << address;
-    EXPECT_EQ(t.regs.HL, c.hlAfter);
-    EXPECT_EQ(t.regs.DE, c.deAfter);
-    EXPECT_EQ(t.regs.BC, 0);
-    EXPECT_EQ(t.regs.F, 0xD7);
-    EXPECT_EQ(t.regs.PC, 0x2002);
-  }
+  // BC = 0 copies nothing.
+  ExpectCopy(0xB0, 0x3000, 0x3001, 0, {{0x3000, 0x41}}, 0x3000, 0x3001, {{0x3001, 0x00}});
+  // LDIR onto the next byte repeats the first.
+  ExpectCopy(0xB0, 0x3000, 0x3001, 3, {{0x3000, 0x41}, {0x3001, 1}, {0x3002, 2}, {0x3003, 3}},
+             0x3003, 0x3004, {{0x3001, 0x41}, {0x3002, 0x41}, {0x3003, 0x41}});
+  // LDIR onto the byte before moves the block intact.
+  ExpectCopy(0xB0, 0x3001, 0x3000, 3, {{0x3001, 1}, {0x3002, 2}, {0x3003, 3}}, 0x3004, 0x3003,
+             {{0x3000, 1}, {0x3001, 2}, {0x3002, 3}});
+  // LDDR copies from the top down.
+  ExpectCopy(0xB8, 0x3002, 0x3005, 3, {{0x3000, 1}, {0x3001, 2}, {0x3002, 3}}, 0x2FFF, 0x3002,
+             {{0x3003, 1}, {0x3004, 2}, {0x3005, 3}});
+  // LDDR onto the byte before repeats the last.
+  ExpectCopy(0xB8, 0x3003, 0x3002, 3, {{0x3001, 1}, {0x3002, 2}, {0x3003, 3}}, 0x3000, 0x2FFF,
+             {{0x3000, 3}, {0x3001, 3}, {0x3002, 3}});
+  // The source runs past 0xFFFF to 0x0000.
+  ExpectCopy(0xB0, 0xFFFF, 0x7FFF, 2, {{0xFFFF, 0xAA}, {0x0000, 0xBB}}, 0x0001, 0x8001,
+             {{0x7FFF, 0xAA}, {0x8000, 0xBB}});
 }
 
 TEST(ExtendedGroup, UnhandledReportsSubOpcodeAndItsAddress) {

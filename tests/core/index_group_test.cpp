@@ -41,9 +41,12 @@ INSTANTIATE_TEST_SUITE_P(Prefixes, IndexGroup,
 // Registers by the opcode's operand number: 0 B, 1 C, 2 D, 3 E, 4 H, 5 L, 7 A.
 void Put(Z80Registers& r, int i, uint8_t v) {
   uint16_t& pair = i < 2 ? r.BC : i < 4 ? r.DE : r.HL;
-  if (i == 7) r.A = v;
-  else if (i & 1) SetLo(pair, v);
-  else SetHi(pair, v);
+  if (i == 7)
+    r.A = v;
+  else if (i & 1)
+    SetLo(pair, v);
+  else
+    SetHi(pair, v);
 }
 
 TEST_P(IndexGroup, ByteLoadsAndStoresUseTheSignedDisplacement) {
@@ -51,8 +54,11 @@ TEST_P(IndexGroup, ByteLoadsAndStoresUseTheSignedDisplacement) {
     uint16_t index;
     uint8_t d;
     uint16_t ea;
-  } addresses[] = {{0x4001, 0xFE, 0x3FFF}, {0x3000, 0x7F, 0x307F}, {0x3000, 0x80, 0x2F80},
-                   {0xFFFF, 0x02, 0x0001}, {0x0001, 0xFE, 0xFFFF}};
+  } addresses[] = {{0x4001, 0xFE, 0x3FFF},
+                   {0x3000, 0x7F, 0x307F},
+                   {0x3000, 0x80, 0x2F80},
+                   {0xFFFF, 0x02, 0x0001},
+                   {0x0001, 0xFE, 0xFFFF}};
   for (const auto& at : addresses) {
     for (int r : {0, 1, 2, 3, 4, 5, 7}) {
       SCOPED_TRACE(::testing::Message() << std::hex << "ea " << at.ea << " register " << r);
@@ -67,7 +73,7 @@ TEST_P(IndexGroup, ByteLoadsAndStoresUseTheSignedDisplacement) {
       t.cpu.Step();
       EXPECT_EQ(t.regs, expected);
 
-      // LD (I+d),r, storing the value just loaded back with the register renamed.
+      // LD (I+d),r
       Load(0x2000, {static_cast<uint8_t>(0x70 | r), at.d});
       Put(t.regs, r, 0x3C);
       t.cpu.Step();
