@@ -76,10 +76,6 @@ std::optional<int> ParseHeader(const std::string& line) {
   return hi * 16 + lo;
 }
 
-bool IsBlank(const std::string& line) {
-  return line.find_first_not_of(" \t") == std::string::npos;
-}
-
 // Reads and checks the whole character set into the sheet (ink 0, paper 1).
 std::optional<ParseError> Parse(std::istream& in, Sheet& sheet) {
   sheet.fill(0xFF);
@@ -101,8 +97,8 @@ std::optional<ParseError> Parse(std::istream& in, Sheet& sheet) {
       if (line.empty() || line[0] == ';') continue;
       const std::optional<int> header = ParseHeader(line);
       if (!header) {
-        return ParseError{lineNo, "expected a glyph header such as \"0x41 'A'\", found " +
-                                      Quote(line)};
+        return ParseError{lineNo,
+                          "expected a glyph header such as \"0x41 'A'\", found " + Quote(line)};
       }
       if (definedAt[*header] != 0) {
         return ParseError{lineNo, "glyph " + CodeName(*header) + " is already defined at line " +
