@@ -1,0 +1,19 @@
+# The system ROM (rom/): its image checked instruction by instruction against
+# the processor's subset (decoded with libz80ex), and the monitor driven
+# through the headless runner zorva-run, keys typed and screen read back.
+find_library(Z80EX_DASM_LIBRARY z80ex_dasm)
+find_path(Z80EX_INCLUDE_DIR z80ex/z80ex_dasm.h)
+if(NOT Z80EX_DASM_LIBRARY OR NOT Z80EX_INCLUDE_DIR)
+  message(FATAL_ERROR "libz80ex not found: the ROM tests need its disassembler (Debian: libz80ex-dev)")
+endif()
+
+file(GLOB rom_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/rom/*.cpp)
+add_executable(rom_tests ${rom_test_sources})
+target_include_directories(rom_tests PRIVATE ${PROJECT_SOURCE_DIR} ${Z80EX_INCLUDE_DIR})
+target_link_libraries(rom_tests PRIVATE ${Z80EX_DASM_LIBRARY} GTest::gtest_main)
+target_compile_definitions(rom_tests PRIVATE
+  ZORVA_RUN="$<TARGET_FILE:zorva-run>"
+  ZORVA_ROM_IMAGE="${CMAKE_BINARY_DIR}/aquarius.rom"
+  ZORVA_ROM_SYMBOLS="${CMAKE_BINARY_DIR}/rom/zorva.sym")
+add_dependencies(rom_tests zorva_rom zorva-run)
+gtest_discover_tests(rom_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS rom)
