@@ -104,7 +104,8 @@ std::string ParseRegisters(std::string_view text, RegisterValues& out) {
 
 std::string ParseCell(std::string_view text, uint32_t maxIndex, uint32_t& index, uint32_t& value) {
   const auto parts = Split(text, ':');
-  if (parts.size() != 2 || !ParseHex(parts[0], maxIndex, index) || !ParseHex(parts[1], 0xFF, value)) {
+  if (parts.size() != 2 || !ParseHex(parts[0], maxIndex, index) ||
+      !ParseHex(parts[1], 0xFF, value)) {
     return "bad cell '" + std::string(text) + "' (expected address:byte in hex)";
   }
   return {};
@@ -167,9 +168,21 @@ void LoadRegisters(const RegisterValues& r, Z80Registers& regs) {
 
 RegisterValues StoreRegisters(const Z80Registers& regs) {
   using zorva::Hi, zorva::Lo;
-  return {regs.PC, regs.SP,    regs.A,     regs.F,     Hi(regs.BC),
-          Lo(regs.BC), Hi(regs.DE), Lo(regs.DE), Hi(regs.HL), Lo(regs.HL),
-          regs.IX, regs.IY,    zorva::Word(regs.altF, regs.altA), regs.altBC, regs.altDE,
+  return {regs.PC,
+          regs.SP,
+          regs.A,
+          regs.F,
+          Hi(regs.BC),
+          Lo(regs.BC),
+          Hi(regs.DE),
+          Lo(regs.DE),
+          Hi(regs.HL),
+          Lo(regs.HL),
+          regs.IX,
+          regs.IY,
+          zorva::Word(regs.altF, regs.altA),
+          regs.altBC,
+          regs.altDE,
           regs.altHL};
 }
 
