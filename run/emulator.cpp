@@ -62,14 +62,25 @@ int Emulator::Run(uint16_t start, uint16_t end) {
   if (cpu.regs.PC != end) {
     // The host says how many instructions may pass before it looks at its
     // message queue again; what it dispatches then takes effect before the
-    // next instruction.
+    // next instruction. Commands arrive only through the pump, so a batch
+    // between two pumps tests little more than the end point. (keepRunning
+    // stays in the test for a close that a message box, opened by an
+    // unhandled instruction, may let through.)
     uint32_t untilPump = 1;
     while (keepRunning_) {
-      if (trace_.loggingOn()) [[unlikely]]
+      if (trace_.loggingOn()) [[unlikely]] {
+        // One at a time: every instruction needs its line, and a failed
+        // write ends the log.
         WriteRegisterLine();
-      cpu.Step();
+        cpu.Step();
+        --untilPump;
+      } else {
+        do {
+          cpu.Step();
+        } while (--untilPump != 0 && cpu.regs.PC != end && keepRunning_);
+      }
       // A host answering 0 would otherwise never be asked again.
-      if (--untilPump == 0) untilPump = std::max<uint32_t>(host_.PumpMessages(), 1);
+      if (untilPump == 0) untilPump = std::max<uint32_t>(host_.PumpMessages(), 1);
       if (cpu.regs.PC == end) break;
     }
   }

@@ -11,3 +11,8 @@ jobs=$(nproc)
 cmake --preset default
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
+
+# The toolkit-free modules again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake --preset asan
+cmake --build --preset asan -j "$jobs"
+ctest --preset asan -j "$jobs" -L '^(core|machine|run)$'

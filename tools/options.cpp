@@ -1,0 +1,219 @@
+#include "tools/options.h"
+
+#include <charconv>
+#include <cstdio>
+#include <limits>
+
+#include "machine/keyboard.h"
+
+namespace zorva::tools {
+namespace {
+
+constexpr std::string_view kUsage =
+    "usage: zorva-run [options] ROM\n"
+    "Runs an 8192-byte Aquarius system ROM image without a window.\n"
+    "\n"
+    "  --cart FILE     after the ROM, load a 16384-byte cartridge image at 0xC000,\n"
+    "                  then reset and start as the cartridge command does\n"
+    "  --start ADDR    start run point (default 0)\n"
+    "  --end ADDR      end run point (default 0xFFFF); the run ends when PC reaches it\n"
+    "  --steps N       stop the run after N instructions (default 100000000); 0 = no limit\n"
+    "  --type TEXT     type TEXT on the emulated keyboard, one key press or release\n"
+    "                  every --key-gap instructions; a newline or \\n is Enter,\n"
+    "                  a backspace or \\b is Backspace\n"
+    "  --key-gap N     instructions between two key events (default 20000, at least 1)\n"
+    "  --trace FILE    log every instruction to FILE (the trace log, otherwise trace.log)\n"
+    "  --regs          at the end print the registers on one line\n"
+    "  --dump FILE     at the end write the 65536 bytes of memory to FILE\n"
+    "  --screen        at the end print the 25 rows of character memory\n"
+    "  --png FILE      at the end write the screen as a PNG picture (not available yet)\n"
+    "  --help          print this text\n"
+    "\n"
+    "ADDR and N are decimal, or hexadecimal with 0x. Messages the machine shows go to\n"
+    "stderr as 'message: TEXT', caption changes as 'caption: TEXT'.\n"
+    "Exit status: 0 when the run ended, 1 when the ROM, the cartridge, the trace log\n"
+    "or the dump could not be read or written, 2 for a usage error.\n";
+
+std::string NameOf(unsigned char c) {
+  if (c > 0x20 && c < 0x7F) return std::string("'") + static_cast<char>(c) + "'";
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", c);
+  return text;
+}
+
+// The key a character is on, and whether Shift must be held for it.
+struct KeyFor {
+  unsigned code = 0;  // 0: no key
+  bool shift = false;
+};
+
+KeyFor Lookup(char c) {
+  if (c >= 'a' && c <= 'z') return {static_cast<unsigned>(c - 'a' + 'A'), false};
+  if (c >= 'A' && c <= 'Z') return {static_cast<unsigned>(c), true};
+  if (c >= '0' && c <= '9') return {static_cast<unsigned>(c), false};
+  switch (c) {
+    case ' ': return {vk::kSpace, false};
+    case '\b': return {vk::kBack, false};
+    case ';': return {vk::kOem1, false};
+    case ':': return {vk::kOem1, true};
+    case '=': return {vk::kOemPlus, false};
+    case '+': return {vk::kOemPlus, true};
+    case ',': return {vk::kOemComma, false};
+    case '<': return {vk::kOemComma, true};
+    case '-': return {vk::kOemMinus, false};
+    case '_': return {vk::kOemMinus, true};
+    case '.': return {vk::kOemPeriod, false};
+    case '>': return {vk::kOemPeriod, true};
+    case '/': return {vk::kOem2, false};
+    case '?': return {vk::kOem2, true};
+    case '`': return {vk::kOem3, false};
+    case '~': return {vk::kOem3, true};
+    // The shifted digits of a US keyboard.
+    case '!': return {'1', true};
+    case '@': return {'2', true};
+    case '#': return {'3', true};
+    case '$': return {'4', true};
+    case '%': return {'5', true};
+    case '^': return {'6', true};
+    case '&': return {'7', true};
+    case '*': return {'8', true};
+    case '(': return {'9', true};
+    case ')': return {'0', true};
+    default: return {};
+  }
+}
+
+// Decimal, or hexadecimal after 0x; nothing else, not even blanks or a sign.
+std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (text.empty()) return std::nullopt;
+  uint64_t value = 0;
+  const char* last = text.data() + text.size();
+  const auto [end, error] = std::from_chars(text.data(), last, value, base);
+  if (error != std::errc{} || end != last || value > max) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::string_view UsageText() { return kUsage; }
+
+std::optional<std::vector<KeyEvent>> KeyEventsFor(std::string_view text, std::string& error) {
+  using Kind = KeyEvent::Kind;
+  std::vector<KeyEvent> events;
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    // A shell cannot easily pass a newline, so the two characters \n stand for one.
+    if (c == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == 'b')) {
+      c = text[++i] == 'n' ? '\n' : '\b';
+    }
+    if (c == '\n') {
+      events.push_back({Kind::Ok, vk::kReturn});
+      events.push_back({Kind::Up, vk::kReturn});
+      continue;
+    }
+    const KeyFor key = Lookup(c);
+    if (key.code == 0) {
+      error = "--type: no key for the character " + NameOf(static_cast<unsigned char>(c));
+      return std::nullopt;
+    }
+    if (key.shift) events.push_back({Kind::Down, vk::kShift});
+    events.push_back({Kind::Down, key.code});
+    events.push_back({Kind::Up, key.code});
+    if (key.shift) events.push_back({Kind::Up, vk::kShift});
+  }
+  return events;
+}
+
+ParseResult ParseOptions(std::span<const std::string_view> args) {
+  ParseResult result;
+  RunOptions& o = result.options;
+  auto fail = [&result](std::string message) {
+    result.action = ParseResult::Action::UsageError;
+    result.error = std::move(message);
+    return result;
+  };
+
+  bool haveRom = false;
+  bool optionsEnded = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      if (haveRom) {
+        return fail("more than one ROM given: '" + o.rom + "' and '" + std::string(arg) + "'");
+      }
+      o.rom = arg;
+      haveRom = true;
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "--help") {
+      result.action = ParseResult::Action::Help;
+      return result;
+    }
+    if (arg == "--regs") {
+      o.regs = true;
+      continue;
+    }
+    if (arg == "--screen") {
+      o.screen = true;
+      continue;
+    }
+
+    const bool takesValue = arg == "--cart" || arg == "--start" || arg == "--end" ||
+                            arg == "--steps" || arg == "--type" || arg == "--key-gap" ||
+                            arg == "--trace" || arg == "--dump" || arg == "--png";
+    if (!takesValue) return fail("unknown option '" + std::string(arg) + "'");
+    if (i + 1 >= args.size()) return fail(std::string(arg) + " needs a value");
+    const std::string_view value = args[++i];
+    // An empty name would only fail later, after the run; say so now.
+    auto file = [&]() -> std::optional<std::string> {
+      if (value.empty()) return std::nullopt;
+      return std::string(value);
+    };
+    auto number = [&](uint64_t max) { return ParseNumber(value, max); };
+    auto badNumber = [&](std::string_view what) {
+      return fail(std::string(arg) + ": '" + std::string(value) + "' is not " + std::string(what));
+    };
+
+    if (arg == "--start" || arg == "--end") {
+      const auto n = number(0xFFFF);
+      if (!n) return badNumber("an address from 0 to 0xFFFF");
+      (arg == "--start" ? o.start : o.end) = static_cast<uint16_t>(*n);
+    } else if (arg == "--steps") {
+      const auto n = number(std::numeric_limits<uint64_t>::max());
+      if (!n) return badNumber("a number of instructions");
+      o.steps = *n;
+    } else if (arg == "--key-gap") {
+      const auto n = number(std::numeric_limits<uint32_t>::max());
+      if (!n || *n == 0) return badNumber("a number of instructions from 1 to 4294967295");
+      o.keyGap = static_cast<uint32_t>(*n);
+    } else if (arg == "--type") {
+      std::string error;
+      auto keys = KeyEventsFor(value, error);
+      if (!keys) return fail(error);
+      o.keys = std::move(*keys);
+    } else if (arg == "--png") {
+      return fail("--png: PNG output is not available yet");
+    } else {
+      auto name = file();
+      if (!name) return fail(std::string(arg) + " needs a file name, not an empty one");
+      if (arg == "--cart") o.cartridge = std::move(name);
+      if (arg == "--trace") o.trace = std::move(name);
+      if (arg == "--dump") o.dump = std::move(name);
+    }
+  }
+  if (!haveRom) return fail("no ROM image given");
+  if (o.rom.empty()) return fail("the ROM image needs a file name, not an empty one");
+  result.action = ParseResult::Action::Run;
+  return result;
+}
+
+}  // namespace zorva::tools
