@@ -26,7 +26,8 @@ constexpr std::string_view kUsage =
     "  --regs          at the end print the registers on one line\n"
     "  --dump FILE     at the end write the 65536 bytes of memory to FILE\n"
     "  --screen        at the end print the 25 rows of character memory\n"
-    "  --png FILE      at the end write the screen as a PNG picture (not available yet)\n"
+    "  --png FILE      at the end write the screen as the window shows it, as a PNG picture\n"
+    "  --zoom N        the PNG picture's zoom factor, 1, 2 or 3 (default 2, as the window)\n"
     "  --help          print this text\n"
     "\n"
     "ADDR and N are decimal, or hexadecimal with 0x. Messages the machine shows go to\n"
@@ -169,7 +170,8 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
 
     const bool takesValue = arg == "--cart" || arg == "--start" || arg == "--end" ||
                             arg == "--steps" || arg == "--type" || arg == "--key-gap" ||
-                            arg == "--trace" || arg == "--dump" || arg == "--png";
+                            arg == "--trace" || arg == "--dump" || arg == "--png" ||
+                            arg == "--zoom";
     if (!takesValue) return fail("unknown option '" + std::string(arg) + "'");
     if (i + 1 >= args.size()) return fail(std::string(arg) + " needs a value");
     const std::string_view value = args[++i];
@@ -200,14 +202,17 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
       auto keys = KeyEventsFor(value, error);
       if (!keys) return fail(error);
       o.keys = std::move(*keys);
-    } else if (arg == "--png") {
-      return fail("--png: PNG output is not available yet");
+    } else if (arg == "--zoom") {
+      const auto n = number(3);
+      if (!n || *n == 0) return badNumber("a zoom factor of 1, 2 or 3");
+      o.zoom = static_cast<int>(*n);
     } else {
       auto name = file();
       if (!name) return fail(std::string(arg) + " needs a file name, not an empty one");
       if (arg == "--cart") o.cartridge = std::move(name);
       if (arg == "--trace") o.trace = std::move(name);
       if (arg == "--dump") o.dump = std::move(name);
+      if (arg == "--png") o.png = std::move(name);
     }
   }
   if (!haveRom) return fail("no ROM image given");

@@ -33,6 +33,8 @@ struct RunOptions {
   bool regs = false;
   std::optional<std::string> dump;
   bool screen = false;
+  std::optional<std::string> png;
+  int zoom = 2;  // of the PNG picture, as the window's view commands: 1, 2 or 3
 };
 
 struct ParseResult {

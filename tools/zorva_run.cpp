@@ -17,6 +17,7 @@
 #include "run/emulator.h"
 #include "tools/headless_host.h"
 #include "tools/options.h"
+#include "tools/png_file.h"
 
 namespace zorva::tools {
 namespace {
@@ -85,6 +86,20 @@ class DumpFile {
   int fd_ = -1;
 };
 
+// The whole screen composed afresh, each pixel a zoom x zoom block.
+bool WriteScreenPng(Emulator& emu, const std::string& path, int zoom) {
+  emu.RequestFullRedraw();
+  const Screen& screen = emu.PaintScreen();
+  const int width = Screen::kWidth * zoom, height = Screen::kHeight * zoom;
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      pixels[static_cast<size_t>(y) * width + x] =
+          screen.frame[(y / zoom) * Screen::kWidth + x / zoom];
+  errno = 0;
+  return WritePng(path, pixels, width, height);
+}
+
 void ReportFileError(const std::string& what, const std::string& path, int error) {
   std::fprintf(stderr, "zorva-run: cannot %s '%s': %s\n", what.c_str(), path.c_str(),
                std::strerror(error));
@@ -142,6 +157,10 @@ int RunMachine(const RunOptions& o) {
   }
   if (o.dump && !dump.Write(emu.memory())) {
     ReportFileError("write the dump", *o.dump, errno);
+    status = kFileFailed;
+  }
+  if (o.png && !WriteScreenPng(emu, *o.png, o.zoom)) {
+    ReportFileError("write the picture", *o.png, errno);
     status = kFileFailed;
   }
   if (status == kRunEnded && host.interrupted()) status = kInterrupted;

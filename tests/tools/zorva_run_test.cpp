@@ -157,6 +157,60 @@ TEST_F(ZorvaRunTest, ScreenPrintsCharacterMemoryAsText) {
   EXPECT_EQ(o.out, expected);
 }
 
+// Reads back what WritePng writes: 8-bit RGB in stored deflate blocks.
+struct Picture {
+  uint32_t width = 0, height = 0;
+  std::vector<uint8_t> rows;  // filter byte + RGB per row
+  uint32_t Pixel(uint32_t x, uint32_t y) const {
+    const uint8_t* p = &rows[y * (1 + 3 * width) + 1 + 3 * x];
+    return uint32_t{p[0]} << 16 | p[1] << 8 | p[2];
+  }
+};
+Picture ReadPng(const std::string& file) {
+  auto be32 = [&](size_t at) {
+    return uint32_t(uint8_t(file[at])) << 24 | uint8_t(file[at + 1]) << 16 |
+           uint8_t(file[at + 2]) << 8 | uint8_t(file[at + 3]);
+  };
+  Picture pic;
+  EXPECT_EQ(file.substr(0, 8), "\x89PNG\r\n\x1A\n"s);
+  std::string zlib;
+  for (size_t at = 8; at + 8 <= file.size();) {
+    const uint32_t length = be32(at);
+    const std::string type = file.substr(at + 4, 4);
+    if (type == "IHDR") pic.width = be32(at + 8), pic.height = be32(at + 12);
+    if (type == "IDAT") zlib += file.substr(at + 8, length);
+    at += 12 + length;
+  }
+  for (size_t at = 2; at + 5 <= zlib.size();) {
+    const size_t n = uint8_t(zlib[at + 1]) | uint8_t(zlib[at + 2]) << 8;
+    pic.rows.insert(pic.rows.end(), zlib.begin() + at + 5, zlib.begin() + at + 5 + n);
+    if (zlib[at] & 1) break;
+    at += 5 + n;
+  }
+  EXPECT_EQ(pic.rows.size(), size_t{pic.height} * (1 + 3 * pic.width));
+  return pic;
+}
+
+TEST_F(ZorvaRunTest, PngShowsTheScreenAtTheChosenZoom) {
+  // Cell 0: a solid block (all ink) in colour 0x1E; cell 1: a space (all paper).
+  const std::string rom = Rom({0x3E, 0x7F, 0x32, 0x00, 0x30,  // LD A,7F  LD (3000),A
+                               0x3E, 0x20, 0x32, 0x01, 0x30,  // LD A,20  LD (3001),A
+                               0x3E, 0x1E, 0x32, 0x00, 0x34,  // LD A,1E  LD (3400),A
+                               0x32, 0x01, 0x34});            //          LD (3401),A
+  for (uint32_t zoom : {1u, 2u, 3u}) {
+    const Outcome o =
+        Run({"--end", "0x12", "--png", "screen.png", "--zoom", std::to_string(zoom), rom});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const Picture pic = ReadPng(ReadFile(PathIn(dir, "screen.png")));
+    ASSERT_EQ(pic.width, 320 * zoom);
+    ASSERT_EQ(pic.height, 200 * zoom);
+    EXPECT_EQ(pic.Pixel(0, 0), 0xFF7F7Fu);                        // red ink
+    EXPECT_EQ(pic.Pixel(8 * zoom - 1, 8 * zoom - 1), 0xFF7F7Fu);  // the whole cell
+    EXPECT_EQ(pic.Pixel(8 * zoom, 0), 0x008080u);                 // dark cyan paper
+    EXPECT_EQ(pic.Pixel(16 * zoom, 0), 0x000000u);                // colour 0x00: black
+  }
+}
+
 TEST_F(ZorvaRunTest, TraceWritesTheLogToTheGivenFile) {
   const std::string rom = Rom({0x28, 0x05, 0x18, 0x00});  // JR Z not taken, JR taken
   const Outcome o = Run({"--end", "4", "--trace", "run.log", rom});
@@ -314,7 +368,8 @@ TEST_F(ZorvaRunTest, UsageErrorsEndWithStatus2AndTheUsage) {
       {{"--turbo", rom}, "zorva-run: unknown option '--turbo'"},
       {{rom, rom}, "zorva-run: more than one ROM given: '" + rom + "' and '" + rom + "'"},
       {{}, "zorva-run: no ROM image given"},
-      {{"--png", "screen.png", rom}, "zorva-run: --png: PNG output is not available yet"},
+      {{"--png", "screen.png", "--zoom", "5", rom},
+       "zorva-run: --zoom: '5' is not a zoom factor of 1, 2 or 3"},
       {{"--type", "{", rom}, "zorva-run: --type: no key for the character '{'"},
   };
   for (const Case& c : cases) {
