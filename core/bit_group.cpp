@@ -21,26 +21,17 @@ void Shift(Z80& z) {
   const unsigned c = z.regs.F & C;
   const unsigned out = (kind == kRlc || kind == kRl || kind == kSla) ? x >> 7 : x & 1;
   unsigned v;
-  if constexpr (kind == kRlc)
-    v = x << 1 | x >> 7;
-  else if constexpr (kind == kRrc)
-    v = x >> 1 | x << 7;
-  else if constexpr (kind == kRl)
-    v = x << 1 | c;
-  else if constexpr (kind == kRr)
-    v = x >> 1 | c << 7;
-  else if constexpr (kind == kSla)
-    v = x << 1;
-  else if constexpr (kind == kSra)
-    v = (x & 0x80) | x >> 1;
-  else
-    v = x >> 1;
+  if constexpr (kind == kRlc) v = x << 1 | x >> 7;
+  else if constexpr (kind == kRrc) v = x >> 1 | x << 7;
+  else if constexpr (kind == kRl) v = x << 1 | c;
+  else if constexpr (kind == kRr) v = x >> 1 | c << 7;
+  else if constexpr (kind == kSla) v = x << 1;
+  else if constexpr (kind == kSra) v = (x & 0x80) | x >> 1;
+  else v = x >> 1;
   const auto result = static_cast<uint8_t>(v);
   Put8<r>(z, result);
-  if constexpr (kind == kSra || kind == kSrl)
-    z.regs.F = ShiftRight(result, out, kind == kSra);
-  else
-    z.regs.F = Rotate(z.regs.F, out);
+  if constexpr (kind == kSra || kind == kSrl) z.regs.F = ShiftRight(result, out, kind == kSra);
+  else z.regs.F = Rotate(z.regs.F, out);
   z.Advance(2);
 }
 

@@ -116,7 +116,9 @@ constexpr Result Daa(uint8_t a, uint8_t f) {
 
 // Rotates of A and the CB rotates/SLA: S, Z and P/V kept, H, N and bits 5
 // and 3 cleared, the bit shifted out into C.
-constexpr uint8_t Rotate(uint8_t oldF, unsigned out) { return static_cast<uint8_t>((oldF & 0xC4) | out); }
+constexpr uint8_t Rotate(uint8_t oldF, unsigned out) {
+  return static_cast<uint8_t>((oldF & 0xC4) | out);
+}
 
 // SRA and SRL assign F whole: C from bit 0, Z from the result, and (SRA only) S.
 constexpr uint8_t ShiftRight(uint8_t result, unsigned out, bool keepsSign) {

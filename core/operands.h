@@ -41,7 +41,7 @@ void Put8(Z80& z, uint8_t v) {
 template <int cc>
 bool Condition(uint8_t f) {
   static_assert(cc >= 0 && cc < 8);
-  constexpr uint8_t kMask[8] = {flags::Z, flags::Z, flags::C, flags::C,
+  constexpr uint8_t kMask[8] = {flags::Z,  flags::Z,  flags::C, flags::C,
                                 flags::PV, flags::PV, flags::S, flags::S};
   const bool set = (f & kMask[cc]) != 0;
   return (cc & 1) ? set : !set;

@@ -30,8 +30,14 @@ struct Z80Registers {
 
 constexpr uint8_t Hi(uint16_t pair) { return static_cast<uint8_t>(pair >> 8); }
 constexpr uint8_t Lo(uint16_t pair) { return static_cast<uint8_t>(pair); }
-constexpr void SetHi(uint16_t& pair, uint8_t v) { pair = static_cast<uint16_t>((pair & 0x00FF) | v << 8); }
-constexpr void SetLo(uint16_t& pair, uint8_t v) { pair = static_cast<uint16_t>((pair & 0xFF00) | v); }
-constexpr uint16_t Word(uint8_t low, uint8_t high) { return static_cast<uint16_t>(low | high << 8); }
+constexpr void SetHi(uint16_t& pair, uint8_t v) {
+  pair = static_cast<uint16_t>((pair & 0x00FF) | v << 8);
+}
+constexpr void SetLo(uint16_t& pair, uint8_t v) {
+  pair = static_cast<uint16_t>((pair & 0xFF00) | v);
+}
+constexpr uint16_t Word(uint8_t low, uint8_t high) {
+  return static_cast<uint16_t>(low | high << 8);
+}
 
 }  // namespace zorva

@@ -21,7 +21,7 @@ inline constexpr unsigned kControl = 0x11;
 inline constexpr unsigned kMenu = 0x12;
 inline constexpr unsigned kEscape = 0x1B;
 inline constexpr unsigned kSpace = 0x20;
-inline constexpr unsigned kF1 = 0x70;  // F1-F12 are 0x70-0x7B
+inline constexpr unsigned kF1 = 0x70;         // F1-F12 are 0x70-0x7B
 inline constexpr unsigned kOem1 = 0xBA;       // ; :
 inline constexpr unsigned kOemPlus = 0xBB;    // = +
 inline constexpr unsigned kOemComma = 0xBC;   // , <

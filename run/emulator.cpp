@@ -8,10 +8,10 @@
 namespace zorva {
 namespace {
 
-constexpr std::array<FileType, 2> kRomTypes = {
-    FileType{"ROM Files (*.rom)", "*.rom"}, FileType{"All Files (*.*)", "*.*"}};
-constexpr std::array<FileType, 2> kCartridgeTypes = {
-    FileType{"BIN Files (*.bin)", "*.bin"}, FileType{"All Files (*.*)", "*.*"}};
+constexpr std::array<FileType, 2> kRomTypes = {FileType{"ROM Files (*.rom)", "*.rom"},
+                                               FileType{"All Files (*.*)", "*.*"}};
+constexpr std::array<FileType, 2> kCartridgeTypes = {FileType{"BIN Files (*.bin)", "*.bin"},
+                                                     FileType{"All Files (*.*)", "*.*"}};
 
 }  // namespace
 
@@ -197,7 +197,9 @@ void Emulator::TraceWriteFailed(unsigned cause) {
 
 // --- Keys, screen -------------------------------------------------------------
 
-void Emulator::OnKeyDown(unsigned code) { zorva::OnKeyDown(m_.keyboard, m_.portSpace.data(), code); }
+void Emulator::OnKeyDown(unsigned code) {
+  zorva::OnKeyDown(m_.keyboard, m_.portSpace.data(), code);
+}
 void Emulator::OnKeyUp(unsigned code) { zorva::OnKeyUp(m_.keyboard, m_.portSpace.data(), code); }
 void Emulator::OnOK() { zorva::OnOK(m_.portSpace.data()); }
 

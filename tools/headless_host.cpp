@@ -17,10 +17,8 @@ void HeadlessHost::ShowMessage(std::string_view text, Icon) {
   // One line per message, so that scripts can read them line by line.
   std::string line = "message: ";
   for (const char c : text) {
-    if (c == '\n')
-      line += "\\n";
-    else
-      line += c;
+    if (c == '\n') line += "\\n";
+    else line += c;
   }
   line += '\n';
   err_ << line << std::flush;

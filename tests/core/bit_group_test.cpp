@@ -17,12 +17,9 @@ uint8_t Get(Z80Registers& r, int i) {
   return i & 1 ? Lo(PairOf(r, i)) : Hi(PairOf(r, i));
 }
 void Put(Z80Registers& r, int i, uint8_t v) {
-  if (i == 7)
-    r.A = v;
-  else if (i & 1)
-    SetLo(PairOf(r, i), v);
-  else
-    SetHi(PairOf(r, i), v);
+  if (i == 7) r.A = v;
+  else if (i & 1) SetLo(PairOf(r, i), v);
+  else SetHi(PairOf(r, i), v);
 }
 
 struct ShiftCase {

@@ -36,12 +36,9 @@ TEST(ExtendedGroup, InputReadsThePortThatAllOfBCAddresses) {
     t.ports[0x00FF] = 0x11;  // what a read of C alone would find
     Z80Registers expected = t.regs;
     expected.PC = 0x2002;
-    if (c.a)
-      expected.*c.a = 0x5A;
-    else if (c.high)
-      SetHi(expected.*c.pair, 0x5A);
-    else
-      SetLo(expected.*c.pair, 0x5A);
+    if (c.a) expected.*c.a = 0x5A;
+    else if (c.high) SetHi(expected.*c.pair, 0x5A);
+    else SetLo(expected.*c.pair, 0x5A);
     t.cpu.Step();
     EXPECT_EQ(t.regs, expected);
   }

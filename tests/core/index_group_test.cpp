@@ -41,12 +41,9 @@ INSTANTIATE_TEST_SUITE_P(Prefixes, IndexGroup,
 // Registers by the opcode's operand number: 0 B, 1 C, 2 D, 3 E, 4 H, 5 L, 7 A.
 void Put(Z80Registers& r, int i, uint8_t v) {
   uint16_t& pair = i < 2 ? r.BC : i < 4 ? r.DE : r.HL;
-  if (i == 7)
-    r.A = v;
-  else if (i & 1)
-    SetLo(pair, v);
-  else
-    SetHi(pair, v);
+  if (i == 7) r.A = v;
+  else if (i & 1) SetLo(pair, v);
+  else SetHi(pair, v);
 }
 
 TEST_P(IndexGroup, ByteLoadsAndStoresUseTheSignedDisplacement) {

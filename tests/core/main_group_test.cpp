@@ -56,77 +56,84 @@ StepCase Case(const char* name, uint16_t at, std::vector<uint8_t> bytes,
 
 INSTANTIATE_TEST_SUITE_P(
     LoadsAndStack, OneStep,
-    ::testing::Values(
-        Case("LD BC,nn", 0x100, {0x01, 0x34, 0x12}, nullptr,
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.BC, 0x1234);
-               EXPECT_EQ(t.regs.PC, 0x103);
-             }),
-        Case("LD BC,nn wraps its operand fetch", 0xFFFF, {0x01, 0x34, 0x12}, nullptr,
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.BC, 0x1234);
-               EXPECT_EQ(t.regs.PC, 0x0002);
-             }),
-        Case("LD (nn),HL at the top of memory", 0x100, {0x22, 0xFF, 0xFF},
-             [](TestCpu& t) { t.regs.HL = 0xABCD; },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.memory[0xFFFF], 0xCD);
-               EXPECT_EQ(t.memory[0x0000], 0xAB);
-             }),
-        Case("LD H,(HL) reads before it writes", 0x100, {0x66},
-             [](TestCpu& t) {
-               t.regs.HL = 0x4000;
-               t.memory[0x4000] = 0x99;
-             },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.HL, 0x9900); }),
-        Case("LD (HL),L stores the low byte of HL", 0x100, {0x75},
-             [](TestCpu& t) { t.regs.HL = 0x4021; },
-             [](TestCpu& t) { EXPECT_EQ(t.memory[0x4021], 0x21); }),
-        Case("LD (HL),n writes into the ROM area", 0x100, {0x36, 0x5A},
-             [](TestCpu& t) { t.regs.HL = 0x0005; },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.memory[0x0005], 0x5A);
-               EXPECT_EQ(t.regs.PC, 0x102);
-             }),
-        Case("PUSH BC from SP=FFFF", 0x100, {0xC5},
-             [](TestCpu& t) { t.regs.BC = 0x1234; },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.memory[0xFFFE], 0x12);
-               EXPECT_EQ(t.memory[0xFFFD], 0x34);
-               EXPECT_EQ(t.regs.SP, 0xFFFD);
-             }),
-        Case("POP HL across the top of memory", 0x100, {0xE1},
-             [](TestCpu& t) {
-               t.memory[0xFFFF] = 0x34;
-               t.memory[0x0000] = 0x12;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.HL, 0x1234);
-               EXPECT_EQ(t.regs.SP, 0x0001);
-             }),
-        Case("POP AF takes bits 5 and 3 too", 0x100, {0xF1},
-             [](TestCpu& t) {
-               t.regs.SP = 0x8000;
-               t.memory[0x8000] = 0xFF;
-               t.memory[0x8001] = 0x42;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.F, 0xFF);
-               EXPECT_EQ(t.regs.A, 0x42);
-             }),
-        Case("EX (SP),HL", 0x100, {0xE3},
-             [](TestCpu& t) {
-               t.regs.SP = 0x8000;
-               t.memory[0x8000] = 0x34;
-               t.memory[0x8001] = 0x12;
-               t.regs.HL = 0xABCD;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.HL, 0x1234);
-               EXPECT_EQ(t.memory[0x8000], 0xCD);
-               EXPECT_EQ(t.memory[0x8001], 0xAB);
-               EXPECT_EQ(t.regs.SP, 0x8000);
-             })),
+    ::testing::Values(Case("LD BC,nn", 0x100, {0x01, 0x34, 0x12}, nullptr,
+                           [](TestCpu& t) {
+                             EXPECT_EQ(t.regs.BC, 0x1234);
+                             EXPECT_EQ(t.regs.PC, 0x103);
+                           }),
+                      Case("LD BC,nn wraps its operand fetch", 0xFFFF, {0x01, 0x34, 0x12}, nullptr,
+                           [](TestCpu& t) {
+                             EXPECT_EQ(t.regs.BC, 0x1234);
+                             EXPECT_EQ(t.regs.PC, 0x0002);
+                           }),
+                      Case(
+                          "LD (nn),HL at the top of memory", 0x100, {0x22, 0xFF, 0xFF},
+                          [](TestCpu& t) { t.regs.HL = 0xABCD; },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.memory[0xFFFF], 0xCD);
+                            EXPECT_EQ(t.memory[0x0000], 0xAB);
+                          }),
+                      Case(
+                          "LD H,(HL) reads before it writes", 0x100, {0x66},
+                          [](TestCpu& t) {
+                            t.regs.HL = 0x4000;
+                            t.memory[0x4000] = 0x99;
+                          },
+                          [](TestCpu& t) { EXPECT_EQ(t.regs.HL, 0x9900); }),
+                      Case(
+                          "LD (HL),L stores the low byte of HL", 0x100, {0x75},
+                          [](TestCpu& t) { t.regs.HL = 0x4021; },
+                          [](TestCpu& t) { EXPECT_EQ(t.memory[0x4021], 0x21); }),
+                      Case(
+                          "LD (HL),n writes into the ROM area", 0x100, {0x36, 0x5A},
+                          [](TestCpu& t) { t.regs.HL = 0x0005; },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.memory[0x0005], 0x5A);
+                            EXPECT_EQ(t.regs.PC, 0x102);
+                          }),
+                      Case(
+                          "PUSH BC from SP=FFFF", 0x100, {0xC5},
+                          [](TestCpu& t) { t.regs.BC = 0x1234; },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.memory[0xFFFE], 0x12);
+                            EXPECT_EQ(t.memory[0xFFFD], 0x34);
+                            EXPECT_EQ(t.regs.SP, 0xFFFD);
+                          }),
+                      Case(
+                          "POP HL across the top of memory", 0x100, {0xE1},
+                          [](TestCpu& t) {
+                            t.memory[0xFFFF] = 0x34;
+                            t.memory[0x0000] = 0x12;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.HL, 0x1234);
+                            EXPECT_EQ(t.regs.SP, 0x0001);
+                          }),
+                      Case(
+                          "POP AF takes bits 5 and 3 too", 0x100, {0xF1},
+                          [](TestCpu& t) {
+                            t.regs.SP = 0x8000;
+                            t.memory[0x8000] = 0xFF;
+                            t.memory[0x8001] = 0x42;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.F, 0xFF);
+                            EXPECT_EQ(t.regs.A, 0x42);
+                          }),
+                      Case(
+                          "EX (SP),HL", 0x100, {0xE3},
+                          [](TestCpu& t) {
+                            t.regs.SP = 0x8000;
+                            t.memory[0x8000] = 0x34;
+                            t.memory[0x8001] = 0x12;
+                            t.regs.HL = 0xABCD;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.HL, 0x1234);
+                            EXPECT_EQ(t.memory[0x8000], 0xCD);
+                            EXPECT_EQ(t.memory[0x8001], 0xAB);
+                            EXPECT_EQ(t.regs.SP, 0x8000);
+                          })),
     [](const auto& info) { return std::to_string(info.index); });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -138,176 +145,198 @@ INSTANTIATE_TEST_SUITE_P(
              [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x1081); }),
         Case("JR -128", 0x1000, {0x18, 0x80}, nullptr,
              [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x0F82); }),
-        Case("JR NZ not taken", 0x1000, {0x20, 0x10}, [](TestCpu& t) { t.regs.F = Z; },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x1002); }),
+        Case(
+            "JR NZ not taken", 0x1000, {0x20, 0x10}, [](TestCpu& t) { t.regs.F = Z; },
+            [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x1002); }),
         Case("JP Z not taken", 0x1000, {0xCA, 0x00, 0x20}, nullptr,
              [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x1003); }),
-        Case("JP PE taken", 0x1000, {0xEA, 0x00, 0x20}, [](TestCpu& t) { t.regs.F = PV; },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x2000); }),
-        Case("JP M needs S", 0x1000, {0xFA, 0x00, 0x20}, [](TestCpu& t) { t.regs.F = 0x7F; },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x1003); }),
+        Case(
+            "JP PE taken", 0x1000, {0xEA, 0x00, 0x20}, [](TestCpu& t) { t.regs.F = PV; },
+            [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x2000); }),
+        Case(
+            "JP M needs S", 0x1000, {0xFA, 0x00, 0x20}, [](TestCpu& t) { t.regs.F = 0x7F; },
+            [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x1003); }),
         Case("RST 38", 0x2000, {0xFF}, nullptr,
              [](TestCpu& t) {
                EXPECT_EQ(t.regs.PC, 0x0038);
                EXPECT_EQ(t.memory[0xFFFE], 0x20);
                EXPECT_EQ(t.memory[0xFFFD], 0x01);
              }),
-        Case("DJNZ with B=1 falls through and sets Z", 0x1000, {0x10, 0x10},
-             [](TestCpu& t) { t.regs.BC = 0x0155; },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.BC, 0x0055);
-               EXPECT_EQ(t.regs.F & Z, Z);
-               EXPECT_EQ(t.regs.PC, 0x1002);
-             }),
-        Case("DJNZ with B=0 wraps to FF and jumps", 0x1000, {0x10, 0x10},
-             [](TestCpu& t) { t.regs.F = C; },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.BC, 0xFF00);
-               EXPECT_EQ(t.regs.F, S | N | C);
-               EXPECT_EQ(t.regs.PC, 0x1012);
-             }),
-        Case("CALL pushes the return address before reading its operand", 0x8000,
-             {0xCD, 0x34, 0x12},
-             // The push lands on the operand bytes themselves.
-             [](TestCpu& t) { t.regs.SP = 0x8003; },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.SP, 0x8001);
-               EXPECT_EQ(t.regs.PC, 0x8003);
-             }),
-        Case("IN A,(n) ignores A", 0x100, {0xDB, 0xFE},
-             [](TestCpu& t) {
-               t.ports[0x00FE] = 0x5C;
-               t.ports[0x12FE] = 0x11;
-               t.regs.A = 0x12;
-               t.regs.F = 0xA5;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.A, 0x5C);
-               EXPECT_EQ(t.regs.F, 0xA5);
-             })),
+        Case(
+            "DJNZ with B=1 falls through and sets Z", 0x1000, {0x10, 0x10},
+            [](TestCpu& t) { t.regs.BC = 0x0155; },
+            [](TestCpu& t) {
+              EXPECT_EQ(t.regs.BC, 0x0055);
+              EXPECT_EQ(t.regs.F & Z, Z);
+              EXPECT_EQ(t.regs.PC, 0x1002);
+            }),
+        Case(
+            "DJNZ with B=0 wraps to FF and jumps", 0x1000, {0x10, 0x10},
+            [](TestCpu& t) { t.regs.F = C; },
+            [](TestCpu& t) {
+              EXPECT_EQ(t.regs.BC, 0xFF00);
+              EXPECT_EQ(t.regs.F, S | N | C);
+              EXPECT_EQ(t.regs.PC, 0x1012);
+            }),
+        Case(
+            "CALL pushes the return address before reading its operand", 0x8000, {0xCD, 0x34, 0x12},
+            // The push lands on the operand bytes themselves.
+            [](TestCpu& t) { t.regs.SP = 0x8003; },
+            [](TestCpu& t) {
+              EXPECT_EQ(t.regs.SP, 0x8001);
+              EXPECT_EQ(t.regs.PC, 0x8003);
+            }),
+        Case(
+            "IN A,(n) ignores A", 0x100, {0xDB, 0xFE},
+            [](TestCpu& t) {
+              t.ports[0x00FE] = 0x5C;
+              t.ports[0x12FE] = 0x11;
+              t.regs.A = 0x12;
+              t.regs.F = 0xA5;
+            },
+            [](TestCpu& t) {
+              EXPECT_EQ(t.regs.A, 0x5C);
+              EXPECT_EQ(t.regs.F, 0xA5);
+            })),
     [](const auto& info) { return std::to_string(info.index); });
 
 INSTANTIATE_TEST_SUITE_P(
     Arithmetic, OneStep,
-    ::testing::Values(
-        Case("INC B carries nothing into C", 0x100, {0x04},
-             [](TestCpu& t) {
-               t.regs.BC = 0xFF12;
-               t.regs.F = C;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.BC, 0x0012);
-               EXPECT_EQ(t.regs.F, Z | C);
-             }),
-        Case("DEC C", 0x100, {0x0D},
-             [](TestCpu& t) {
-               t.regs.BC = 0x1280;
-               t.regs.F = C;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.BC, 0x127F);
-               EXPECT_EQ(t.regs.F, N | PV | C);
-             }),
-        Case("DEC (HL)", 0x100, {0x35},
-             [](TestCpu& t) {
-               t.regs.HL = 0x5000;
-               t.memory[0x5000] = 0x01;
-               t.regs.F = C;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.memory[0x5000], 0x00);
-               EXPECT_EQ(t.regs.F, Z | N | C);
-             }),
-        Case("INC BC wraps, F untouched", 0x100, {0x03},
-             [](TestCpu& t) {
-               t.regs.BC = 0xFFFF;
-               t.regs.F = 0xA5;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.BC, 0x0000);
-               EXPECT_EQ(t.regs.F, 0xA5);
-             }),
-        Case("ADD HL,DE keeps Z", 0x100, {0x19},
-             [](TestCpu& t) {
-               t.regs.HL = 0xFFFF;
-               t.regs.DE = 0x0001;
-               t.regs.F = Z | N;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.HL, 0x0000);
-               EXPECT_EQ(t.regs.F, Z | C);
-             }),
-        Case("ADC A,n alone sets P/V", 0x100, {0xCE, 0x00},
-             [](TestCpu& t) {
-               t.regs.A = 0xFF;
-               t.regs.F = C;
-             },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.F, Z | PV | C); }),
-        Case("ADC A,(HL) is one byte long", 0x100, {0x8E},
-             [](TestCpu& t) { t.regs.HL = 0x5000; },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x101); }),
-        Case("CP C sets 83 whatever F held", 0x100, {0xB9},
-             [](TestCpu& t) {
-               t.regs.A = 0x10;
-               t.regs.BC = 0x0020;
-               t.regs.F = 0xFF;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.F, 0x83);
-               EXPECT_EQ(t.regs.A, 0x10);
-             }),
-        Case("CP (HL) 90-01 sets S", 0x100, {0xBE},
-             [](TestCpu& t) {
-               t.regs.A = 0x90;
-               t.regs.HL = 0x5000;
-               t.memory[0x5000] = 0x01;
-             },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.F, S | N); }),
-        Case("CP A", 0x100, {0xBF}, [](TestCpu& t) { t.regs.A = 0x90; },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.F, Z | N); }),
-        Case("XOR A", 0x100, {0xAF}, [](TestCpu& t) { t.regs.A = 0x90; },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.A, 0);
-               EXPECT_EQ(t.regs.F, 0x44);
-             }),
-        Case("AND n", 0x100, {0xE6, 0xF0}, [](TestCpu& t) { t.regs.A = 0x0F; },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.F, 0x54); }),
-        Case("CPL at 011B with HL=C000 fills B", 0x011B, {0x2F},
-             [](TestCpu& t) {
-               t.regs.HL = 0xC000;
-               t.regs.BC = 0x1234;
-               t.regs.A = 0x0F;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.BC, 0xFF34);
-               EXPECT_EQ(t.regs.A, 0xF0);
-               EXPECT_EQ(t.regs.F, H | N);
-             }),
-        Case("CPL elsewhere leaves B", 0x011C, {0x2F},
-             [](TestCpu& t) {
-               t.regs.HL = 0xC000;
-               t.regs.BC = 0x1234;
-             },
-             [](TestCpu& t) { EXPECT_EQ(t.regs.BC, 0x1234); }),
-        Case("RLCA", 0x100, {0x07}, [](TestCpu& t) { t.regs.A = 0x81; },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.A, 0x03);
-               EXPECT_EQ(t.regs.F, C);
-             }),
-        Case("RRA keeps Z", 0x100, {0x1F},
-             [](TestCpu& t) {
-               t.regs.A = 0x01;
-               t.regs.F = Z | H | N;
-             },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.A, 0x00);
-               EXPECT_EQ(t.regs.F, Z | C);
-             }),
-        Case("DAA", 0x100, {0x27}, [](TestCpu& t) { t.regs.A = 0x9A; },
-             [](TestCpu& t) {
-               EXPECT_EQ(t.regs.A, 0x00);
-               EXPECT_EQ(t.regs.F, C);
-             })),
+    ::testing::Values(Case(
+                          "INC B carries nothing into C", 0x100, {0x04},
+                          [](TestCpu& t) {
+                            t.regs.BC = 0xFF12;
+                            t.regs.F = C;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.BC, 0x0012);
+                            EXPECT_EQ(t.regs.F, Z | C);
+                          }),
+                      Case(
+                          "DEC C", 0x100, {0x0D},
+                          [](TestCpu& t) {
+                            t.regs.BC = 0x1280;
+                            t.regs.F = C;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.BC, 0x127F);
+                            EXPECT_EQ(t.regs.F, N | PV | C);
+                          }),
+                      Case(
+                          "DEC (HL)", 0x100, {0x35},
+                          [](TestCpu& t) {
+                            t.regs.HL = 0x5000;
+                            t.memory[0x5000] = 0x01;
+                            t.regs.F = C;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.memory[0x5000], 0x00);
+                            EXPECT_EQ(t.regs.F, Z | N | C);
+                          }),
+                      Case(
+                          "INC BC wraps, F untouched", 0x100, {0x03},
+                          [](TestCpu& t) {
+                            t.regs.BC = 0xFFFF;
+                            t.regs.F = 0xA5;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.BC, 0x0000);
+                            EXPECT_EQ(t.regs.F, 0xA5);
+                          }),
+                      Case(
+                          "ADD HL,DE keeps Z", 0x100, {0x19},
+                          [](TestCpu& t) {
+                            t.regs.HL = 0xFFFF;
+                            t.regs.DE = 0x0001;
+                            t.regs.F = Z | N;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.HL, 0x0000);
+                            EXPECT_EQ(t.regs.F, Z | C);
+                          }),
+                      Case(
+                          "ADC A,n alone sets P/V", 0x100, {0xCE, 0x00},
+                          [](TestCpu& t) {
+                            t.regs.A = 0xFF;
+                            t.regs.F = C;
+                          },
+                          [](TestCpu& t) { EXPECT_EQ(t.regs.F, Z | PV | C); }),
+                      Case(
+                          "ADC A,(HL) is one byte long", 0x100, {0x8E},
+                          [](TestCpu& t) { t.regs.HL = 0x5000; },
+                          [](TestCpu& t) { EXPECT_EQ(t.regs.PC, 0x101); }),
+                      Case(
+                          "CP C sets 83 whatever F held", 0x100, {0xB9},
+                          [](TestCpu& t) {
+                            t.regs.A = 0x10;
+                            t.regs.BC = 0x0020;
+                            t.regs.F = 0xFF;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.F, 0x83);
+                            EXPECT_EQ(t.regs.A, 0x10);
+                          }),
+                      Case(
+                          "CP (HL) 90-01 sets S", 0x100, {0xBE},
+                          [](TestCpu& t) {
+                            t.regs.A = 0x90;
+                            t.regs.HL = 0x5000;
+                            t.memory[0x5000] = 0x01;
+                          },
+                          [](TestCpu& t) { EXPECT_EQ(t.regs.F, S | N); }),
+                      Case(
+                          "CP A", 0x100, {0xBF}, [](TestCpu& t) { t.regs.A = 0x90; },
+                          [](TestCpu& t) { EXPECT_EQ(t.regs.F, Z | N); }),
+                      Case(
+                          "XOR A", 0x100, {0xAF}, [](TestCpu& t) { t.regs.A = 0x90; },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.A, 0);
+                            EXPECT_EQ(t.regs.F, 0x44);
+                          }),
+                      Case(
+                          "AND n", 0x100, {0xE6, 0xF0}, [](TestCpu& t) { t.regs.A = 0x0F; },
+                          [](TestCpu& t) { EXPECT_EQ(t.regs.F, 0x54); }),
+                      Case(
+                          "CPL at 011B with HL=C000 fills B", 0x011B, {0x2F},
+                          [](TestCpu& t) {
+                            t.regs.HL = 0xC000;
+                            t.regs.BC = 0x1234;
+                            t.regs.A = 0x0F;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.BC, 0xFF34);
+                            EXPECT_EQ(t.regs.A, 0xF0);
+                            EXPECT_EQ(t.regs.F, H | N);
+                          }),
+                      Case(
+                          "CPL elsewhere leaves B", 0x011C, {0x2F},
+                          [](TestCpu& t) {
+                            t.regs.HL = 0xC000;
+                            t.regs.BC = 0x1234;
+                          },
+                          [](TestCpu& t) { EXPECT_EQ(t.regs.BC, 0x1234); }),
+                      Case(
+                          "RLCA", 0x100, {0x07}, [](TestCpu& t) { t.regs.A = 0x81; },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.A, 0x03);
+                            EXPECT_EQ(t.regs.F, C);
+                          }),
+                      Case(
+                          "RRA keeps Z", 0x100, {0x1F},
+                          [](TestCpu& t) {
+                            t.regs.A = 0x01;
+                            t.regs.F = Z | H | N;
+                          },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.A, 0x00);
+                            EXPECT_EQ(t.regs.F, Z | C);
+                          }),
+                      Case(
+                          "DAA", 0x100, {0x27}, [](TestCpu& t) { t.regs.A = 0x9A; },
+                          [](TestCpu& t) {
+                            EXPECT_EQ(t.regs.A, 0x00);
+                            EXPECT_EQ(t.regs.F, C);
+                          })),
     [](const auto& info) { return std::to_string(info.index); });
 
 TEST(Processor, LoadsOfARegisterIntoItselfAndNopChangeOnlyPC) {

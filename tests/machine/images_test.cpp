@@ -3,13 +3,12 @@
 #include "machine/images.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <future>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/recording_host.h"
 #include "tests/support/temp_dir.h"
@@ -91,8 +90,8 @@ TEST_P(RefusedImage, LeavesTheMachineAlone) {
   const Z80Registers regs = t.m.cpu.regs;
 
   // A hang here would be a failure of its own: run the load with a deadline.
-  auto load = std::async(std::launch::async,
-                         [&] { return LoadImage(t.m, t.host, c.address, c.size); });
+  auto load =
+      std::async(std::launch::async, [&] { return LoadImage(t.m, t.host, c.address, c.size); });
   ASSERT_EQ(load.wait_for(std::chrono::seconds(10)), std::future_status::ready) << c.name;
   EXPECT_FALSE(load.get());
 
@@ -134,8 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"missing", [](const TempDir& d) { return (d.path() / "absent.rom").string(); }, 0,
                 8192, Open(2), Host::Icon::Plain},
         Refusal{"missing folder on the way",
-                [](const TempDir& d) { return (d.path() / "no/such/dir.rom").string(); }, 0,
-                8192, Open(2), Host::Icon::Plain},
+                [](const TempDir& d) { return (d.path() / "no/such/dir.rom").string(); }, 0, 8192,
+                Open(2), Host::Icon::Plain},
         Refusal{"a file used as a folder",
                 [](const TempDir& d) { return d.Write("plain", 1, 0) + "/x.rom"; }, 0, 8192,
                 Open(3), Host::Icon::Plain},

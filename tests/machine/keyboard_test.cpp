@@ -1,11 +1,11 @@
 // The keyboard matrix as a program on the machine sees it through the port space.
 #include "machine/keyboard.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace zorva {
 namespace {
@@ -31,10 +31,9 @@ TEST(KeyTable, HasTheMatrixPlaces) {
     unsigned code;
     uint16_t entry;
   } places[] = {
-      {'A', 0xBFDF},          {vk::kReturn, 0xFEF7}, {vk::kOemPlus, 0xFEFE},
-      {'2', 0x7FFE},          {'Q', 0x7FF7},         {vk::kSpace, 0xBFEF},
-      {vk::kOemPeriod, 0xFEDF}, {vk::kBack, 0xFEFD},  {'0', 0xFDFB},
-      {vk::kShift, 0},        {vk::kControl, 0},     {vk::kEscape, 0},
+      {'A', 0xBFDF}, {vk::kReturn, 0xFEF7}, {vk::kOemPlus, 0xFEFE},   {'2', 0x7FFE},
+      {'Q', 0x7FF7}, {vk::kSpace, 0xBFEF},  {vk::kOemPeriod, 0xFEDF}, {vk::kBack, 0xFEFD},
+      {'0', 0xFDFB}, {vk::kShift, 0},       {vk::kControl, 0},        {vk::kEscape, 0},
   };
   for (const auto& p : places) EXPECT_EQ(kb.keyTable[p.code], p.entry) << p.code;
 }
@@ -68,21 +67,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Script{"A down", {'A'}, {{0xBFFF, 0xDF}, {0x00FF, 0xDF}, {0x7FFF, 0xFF}}},
         Script{"A down and up", {'A', -'A'}, {{0xBFFF, 0xFF}, {0x00FF, 0xFF}, {0xFEFF, 0xFF}}},
-        Script{"Shift then A",
-               {kShift, 'A'},
-               {{0xBFFF, 0xDF}, {0x7FFF, 0xEF}, {0x00FF, 0xDF}}},
+        Script{"Shift then A", {kShift, 'A'}, {{0xBFFF, 0xDF}, {0x7FFF, 0xEF}, {0x00FF, 0xDF}}},
         Script{"Shift bit outlives the keys until the next press",
                {kShift, 'A', -'A', -kShift},
                {{0x7FFF, 0xEF}}},
-        Script{"next press refreshes the modifier bits",
-               {kShift, -kShift, 'A'},
-               {{0x7FFF, 0xFF}}},
+        Script{"next press refreshes the modifier bits", {kShift, -kShift, 'A'}, {{0x7FFF, 0xFF}}},
         Script{"1 without modifiers", {'1'}, {{0x7FFF, 0xFB}}},
         Script{"1 with Ctrl held", {kControl, '1'}, {{0x7FFF, 0xDB}}},
         Script{"same column: the last key hides the first", {'S', 'A'}, {{0xBFFF, 0xDF}}},
-        Script{"releasing S clears the column although A is held",
-               {'S', 'A', -'S'},
-               {{0xBFFF, 0xFF}}},
+        Script{
+            "releasing S clears the column although A is held", {'S', 'A', -'S'}, {{0xBFFF, 0xFF}}},
         Script{"Enter through OK", {0}, {{0xFEFF, 0xF7}, {0x00FF, 0xF7}, {0x7FFF, 0x0F}}},
         Script{"Enter release keeps 0x7FFF",
                {0, -kReturn},

@@ -1,9 +1,9 @@
 // Composing the character screen into the frame.
 #include "machine/screen.h"
 
-#include <array>
-
 #include <gtest/gtest.h>
+
+#include <array>
 
 #include "resources/glyph_sheet.h"
 
@@ -11,9 +11,9 @@ namespace zorva {
 namespace {
 
 TEST(Colours, NibbleToColor) {
-  const uint32_t expected[16] = {
-      0x000000, 0xFF7F7F, 0x7FFF7F, 0xFFFF7F, 0x7F7FFF, 0xFF7FFF, 0x7FFFFF, 0xFFFFFF,
-      0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0x808080};
+  const uint32_t expected[16] = {0x000000, 0xFF7F7F, 0x7FFF7F, 0xFFFF7F, 0x7F7FFF, 0xFF7FFF,
+                                 0x7FFFFF, 0xFFFFFF, 0x000000, 0x800000, 0x008000, 0x808000,
+                                 0x000080, 0x800080, 0x008080, 0x808080};
   for (unsigned n = 0; n < 16; ++n) EXPECT_EQ(NibbleToColor(n), 0xFF000000 | expected[n]) << n;
 }
 
@@ -37,10 +37,8 @@ TEST(PaintScreen, CellShowsItsGlyphInItsColours) {
     uint8_t colour;
     uint32_t ink, paper;
   } cases[] = {
-      {0x70, 0xFFFFFFFF, 0xFF000000},
-      {0x07, 0xFF000000, 0xFFFFFFFF},
-      {0x8F, 0xFF000000, 0xFF808080},
-      {0x00, 0xFF000000, 0xFF000000},
+      {0x70, 0xFFFFFFFF, 0xFF000000}, {0x07, 0xFF000000, 0xFFFFFFFF},
+      {0x8F, 0xFF000000, 0xFF808080}, {0x00, 0xFF000000, 0xFF000000},
       {0x1E, 0xFFFF7F7F, 0xFF008080},
   };
   for (const auto& c : cases) {

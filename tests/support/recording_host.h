@@ -28,7 +28,8 @@ class RecordingHost : public Host {
   std::optional<std::string> ChooseFile(std::span<const FileType> types,
                                         std::string_view presetName) override {
     Dialog d{{}, std::string(presetName)};
-    for (const FileType& t : types) d.types.push_back(std::string(t.label) + "|" + std::string(t.pattern));
+    for (const FileType& t : types)
+      d.types.push_back(std::string(t.label) + "|" + std::string(t.pattern));
     dialogs.push_back(std::move(d));
     if (fileAnswers.empty()) return std::nullopt;
     std::optional<std::string> answer = fileAnswers.front();

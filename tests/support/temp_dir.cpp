@@ -23,7 +23,8 @@ TempDir::~TempDir() {
 std::string TempDir::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
   const std::filesystem::path p = path_ / name;
   std::ofstream out(p, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return p.string();
 }
 
