@@ -1,0 +1,271 @@
+// The desktop program's two hot paths, on Qt's offscreen platform:
+//
+// - A full redraw at 400% (zoom 3): all 1000 cells composed and the frame
+//   painted three times enlarged, through the screen widget's paint path,
+//   once into a QImage and once as the screen timer's repaint of the shown
+//   window. Target: median under 2 ms.
+// - The run loop with the window open (timers, repaints, a look at the event
+//   queue about every 0.75 ms) against a bare loop of Step calls, both on the
+//   shared workload, in workload passes per second. Target: at least half
+//   the bare rate. The last line printed is their ratio.
+//
+//   shell_bench [benchmark flags]     workload: $ZORVA_WORKLOAD or the built-in path
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/z80.h"
+#include "shell/commands.h"
+#include "shell/modal_runner.h"
+#include "shell/screen_view.h"
+#include "shell/zorva_dlg.h"
+
+namespace zorva {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint16_t kPassCounter = 0x4F02;  // the workload's 16-bit pass count
+constexpr uint32_t kBareChunk = 1u << 21;  // instructions per bare iteration
+constexpr int kWindowChunkMs = 150;        // run time per window iteration
+const char* const kPassesPerSecond = "passes/s";
+
+uint16_t PassCount(std::span<const uint8_t, 65536> memory) {
+  return static_cast<uint16_t>(memory[kPassCounter] | memory[kPassCounter + 1] << 8);
+}
+
+// Answers the About box and stays quiet otherwise; a message means the bench
+// is broken, so it is printed.
+class QuietModals final : public ModalRunner {
+ public:
+  int Exec(QDialog& box) override {
+    if (const auto* message = qobject_cast<QMessageBox*>(&box)) {
+      std::fprintf(stderr, "message: %s\n", qPrintable(message->text()));
+      ++messages;
+    }
+    return QDialog::Accepted;
+  }
+  int messages = 0;
+};
+
+void Fail(const char* what) {
+  std::fprintf(stderr, "shell_bench: %s\n", what);
+  std::exit(1);
+}
+
+QByteArray RomImage(const QByteArray& program) {
+  if (program.size() > 8192) Fail("program larger than a ROM");
+  QByteArray image = program;
+  image.resize(8192, '\0');
+  return image;
+}
+
+QByteArray Workload() {
+  const QByteArray env = qgetenv("ZORVA_WORKLOAD");
+  QFile file(env.isEmpty() ? QStringLiteral(ZORVA_WORKLOAD_PATH) : QString::fromLocal8Bit(env));
+  if (!file.open(QIODevice::ReadOnly)) Fail("cannot read the workload");
+  return RomImage(file.readAll());
+}
+
+// Fills character and colour memory with every code and colour pair, then
+// stops at 0x000A: LD HL,3000h; loop: LD (HL),L; INC HL; LD A,H; CP 38h; JR NZ,loop
+QByteArray FillScreenRom() {
+  static const char kProgram[] = "\x21\x00\x30\x75\x23\x7C\xFE\x38\x20\xF9";
+  return RomImage(QByteArray(kProgram, sizeof kProgram - 1));
+}
+constexpr uint16_t kFillEnd = 0x000A;
+
+// A main window in a scratch directory, its machine loaded with `rom`.
+class Window {
+ public:
+  explicit Window(const QByteArray& rom) {
+    QDir::setCurrent(dir_.path());
+    QFile file(dir_.filePath(QStringLiteral("aquarius.rom")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(rom) != rom.size())
+      Fail("cannot write a ROM");
+    file.close();
+    dlg.SetModalRunner(modals);
+  }
+  Emulator& emu() { return dlg.emulator(); }
+
+  QTemporaryDir dir_;
+  QuietModals modals;
+  CZorvaDlg dlg;
+};
+
+void BM_FullRedrawZoom3_Image(benchmark::State& state) {
+  Window window(FillScreenRom());
+  Emulator& emu = window.emu();
+  emu.InitMachine();
+  emu.LoadStartupRom();
+  emu.OnAdvanced({.start = 0, .end = kFillEnd, .showPcSp = false});
+  window.dlg.OnCommand(cmd::kStart);
+  window.dlg.OnCommand(cmd::kView400);
+  QImage image(window.dlg.screen()->size(), QImage::Format_RGB32);
+  for (auto _ : state) {
+    emu.RequestFullRedraw();
+    window.dlg.screen()->render(&image);
+    benchmark::DoNotOptimize(image.constBits());
+  }
+  if (window.modals.messages != 0) state.SkipWithError("the set-up met a message box");
+}
+
+void BM_FullRedrawZoom3_Window(benchmark::State& state) {
+  Window window(FillScreenRom());
+  Emulator& emu = window.emu();
+  emu.InitMachine();
+  emu.LoadStartupRom();
+  emu.OnAdvanced({.start = 0, .end = kFillEnd, .showPcSp = false});
+  window.dlg.OnCommand(cmd::kStart);
+  window.dlg.OnCommand(cmd::kView400);
+  window.dlg.show();
+  QCoreApplication::processEvents();
+  for (auto _ : state) {
+    emu.RequestFullRedraw();
+    window.dlg.OnScreenTimer();
+  }
+  if (window.modals.messages != 0) state.SkipWithError("the set-up met a message box");
+}
+
+// A processor on the workload, on its own memory.
+struct BareMachine {
+  class NoLinks final : public Z80Links {
+   public:
+    void WriteScramblePort(uint8_t) override {}
+    void WriteBranchLine(std::string_view) override {}
+    void ReportUnhandled(std::string_view) override { ++unhandled; }
+    int unhandled = 0;
+  };
+  BareMachine() {
+    const QByteArray rom = Workload();
+    std::copy(rom.begin(), rom.end(), memory.begin());
+    ports.fill(0xFF);
+    cpu.BuildParityTable();
+  }
+  std::array<uint8_t, 65536> memory{};
+  std::array<uint8_t, 65536> ports{};
+  NoLinks links;
+  Z80 cpu{memory.data(), ports.data(), links};
+};
+
+void BM_BareStep(benchmark::State& state) {
+  BareMachine bare;
+  uint64_t passes = 0;
+  for (auto _ : state) {
+    const uint16_t before = PassCount(bare.memory);
+    for (uint32_t i = 0; i < kBareChunk; ++i) bare.cpu.Step();
+    passes += static_cast<uint16_t>(PassCount(bare.memory) - before);
+  }
+  if (bare.links.unhandled != 0) state.SkipWithError("the workload met unhandled instructions");
+  state.counters[kPassesPerSecond] =
+      benchmark::Counter(static_cast<double>(passes), benchmark::Counter::kIsRate);
+}
+
+// The program's own start-up (About box answered, ROM from aquarius.rom,
+// timers, 200% view), then runs of kWindowChunkMs ended by Stop from a timer,
+// each carrying on where the last one stopped.
+void BM_WindowRunLoop(benchmark::State& state) {
+  Window window(Workload());
+  window.dlg.OnInitDialog();
+  window.dlg.show();
+  Emulator& emu = window.emu();
+  QTimer stop;
+  stop.setSingleShot(true);
+  QObject::connect(&stop, &QTimer::timeout, [&emu] { emu.OnStop(); });
+  uint64_t passes = 0;
+  for (auto _ : state) {
+    const uint16_t before = PassCount(emu.memory());
+    emu.OnAdvanced({.start = emu.registers().PC, .end = 0xFFFF, .showPcSp = false});
+    stop.start(kWindowChunkMs);
+    const Clock::time_point start = Clock::now();
+    window.dlg.OnCommand(cmd::kStart);
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    passes += static_cast<uint16_t>(PassCount(emu.memory()) - before);
+  }
+  if (window.modals.messages != 0) state.SkipWithError("the run met a message box");
+  state.counters[kPassesPerSecond] =
+      benchmark::Counter(static_cast<double>(passes), benchmark::Counter::kIsRate);
+}
+
+BENCHMARK(BM_FullRedrawZoom3_Image)->Repetitions(9)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRedrawZoom3_Window)->Repetitions(9)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BareStep)->Repetitions(7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WindowRunLoop)
+    ->Repetitions(7)
+    ->Iterations(4)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Keeps per-repetition results: passes per second of the two loops, and the
+// real time of the paint benchmarks.
+class Collector : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
+      const std::string& name = run.run_name.function_name;
+      const auto counter = run.counters.find(kPassesPerSecond);
+      if (counter != run.counters.end()) rates[name].push_back(counter->second.value);
+      // Per-iteration time in milliseconds.
+      times[name].push_back(run.GetAdjustedRealTime() *
+                            benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
+                            benchmark::GetTimeUnitMultiplier(run.time_unit));
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+  std::map<std::string, std::vector<double>> rates;
+  std::map<std::string, std::vector<double>> times;
+};
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+}  // namespace
+}  // namespace zorva
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  // Interleave the repetitions so that a burst of noise on a shared machine
+  // does not land on one of the two loops alone.
+  std::vector<char*> args(argv, argv + argc);
+  std::string interleave = "--benchmark_enable_random_interleaving=true";
+  args.insert(args.begin() + 1, interleave.data());
+  int count = static_cast<int>(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+
+  zorva::Collector reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  std::fflush(stdout);
+
+  for (const char* name : {"BM_FullRedrawZoom3_Image", "BM_FullRedrawZoom3_Window"}) {
+    const double ms = zorva::Median(reporter.times[name]);
+    if (ms > 0) std::printf("%s: median %.3f ms (target < 2 ms)\n", name, ms);
+  }
+  const double bare = zorva::Median(reporter.rates["BM_BareStep"]);
+  const double window = zorva::Median(reporter.rates["BM_WindowRunLoop"]);
+  if (bare <= 0 || window <= 0) {
+    std::printf("window run loop / bare step: n/a (a benchmark did not run)\n");
+    return 1;
+  }
+  std::printf("window run loop / bare step: %.2f\n", window / bare);
+  return 0;
+}

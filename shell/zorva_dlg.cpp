@@ -1,0 +1,330 @@
+#include "shell/zorva_dlg.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSaveFile>
+#include <QVBoxLayout>
+#include <span>
+
+#include "machine/keyboard.h"
+#include "shell/about_dlg.h"
+#include "shell/commands.h"
+#include "shell/key_mapping.h"
+#include "shell/processor_options_dlg.h"
+#include "shell/screen_view.h"
+
+namespace zorva {
+namespace {
+
+// One row of the menu bar's resource: a command, or a separator (text null).
+struct MenuItem {
+  const char* text;
+  int id;
+  bool enabled;
+};
+
+constexpr MenuItem kSeparator{nullptr, 0, true};
+
+constexpr MenuItem kFileItems[] = {
+    {"Load Machine &Rom....", cmd::kLoadMachineRom, true},
+    {"&Load Cartridge image", cmd::kLoadCartridge, true},
+    {"&Save Memory image", cmd::kSaveMemoryImage, true},
+    kSeparator,
+    {"E&xit", cmd::kExit, true},
+};
+constexpr MenuItem kProcessorItems[] = {
+    {"&Start", cmd::kStart, true},
+    {"S&top", cmd::kStop, true},
+    kSeparator,
+    {"S&low", cmd::kSlow, false},
+    {"&Medium", cmd::kMedium, false},
+    {"&Fast", cmd::kFast, false},
+    kSeparator,
+    {"&Advanced...", cmd::kAdvanced, true},
+    {"&Reset", cmd::kReset, true},
+};
+constexpr MenuItem kViewItems[] = {
+    {"&100%", cmd::kView100, true},
+    {"&200%", cmd::kView200, true},
+    {"&400%", cmd::kView400, true},
+    kSeparator,
+    {"&Clear Screen Ram", cmd::kClearScreenRam, true},
+};
+constexpr MenuItem kDebugItems[] = {
+    {"&Log to file.", cmd::kLogToFile, true},
+    {"&Stop Logging", cmd::kStopLogging, true},
+    kSeparator,
+    {"&Test", cmd::kTest, true},
+};
+constexpr MenuItem kHelpItems[] = {
+    {"&About ZORVA", cmd::kAbout, true},
+};
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 64, 128}) {
+    icon.addFile(QStringLiteral(":/pictures/zorva-%1.png").arg(size), QSize(size, size));
+  }
+  return icon;
+}
+
+}  // namespace
+
+CZorvaDlg::CZorvaDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Zorva"));
+  // A window of its own on the task bar, with a close button but no sizing,
+  // minimising or maximising: only the view commands change its size.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                 Qt::MSWindowsFixedSizeDialogHint);
+  setWindowIcon(ProgramIcon());
+  setFocusPolicy(Qt::StrongFocus);
+  // Under X11 and Wayland, native scan codes are XKB keycodes: physical positions.
+  const QString platform = QGuiApplication::platformName();
+  xkbScanCodes_ = platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
+
+  menuBar_ = new QMenuBar(this);
+  menuBar_->setFocusPolicy(Qt::NoFocus);
+  client_ = new QWidget(this);
+  screen_ = new ScreenView(emu_, client_);
+  screen_->move(kScreenLeft, kScreenTop);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(menuBar_);
+  layout->addWidget(client_);
+  // The window is always exactly as large as its contents.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  BuildMenus();
+  OnView(1);  // until start-up chooses 200%
+
+  connect(&screenTimer_, &QTimer::timeout, this, &CZorvaDlg::OnScreenTimer);
+  connect(&titleTimer_, &QTimer::timeout, this, &CZorvaDlg::OnTitleTimer);
+}
+
+CZorvaDlg::~CZorvaDlg() = default;
+
+void CZorvaDlg::BuildMenus() {
+  const auto addItems = [this](QMenu* menu, std::span<const MenuItem> items) {
+    for (const MenuItem& item : items) {
+      if (item.text == nullptr) {
+        menu->addSeparator();
+        continue;
+      }
+      QAction* action = menu->addAction(QString::fromUtf8(item.text));
+      action->setData(item.id);
+      action->setEnabled(item.enabled);
+      // Queued: the menu has closed before the command runs, and Start's run
+      // loop never runs inside the menu's own event handling.
+      const int id = item.id;
+      connect(
+          action, &QAction::triggered, this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+    }
+  };
+  addItems(menuBar_->addMenu(QStringLiteral("&File")), kFileItems);
+  addItems(menuBar_->addMenu(QStringLiteral("&Processor")), kProcessorItems);
+  addItems(menuBar_->addMenu(QStringLiteral("&View")), kViewItems);
+  // The Debug popup is shown in normal text but cannot be opened: the menu bar
+  // holds a plain title that does nothing, and the popup's items stay out of
+  // reach of the user. Their commands still work when they arrive.
+  debugMenu_ = new QMenu(QStringLiteral("&Debug"), this);
+  addItems(debugMenu_, kDebugItems);
+  menuBar_->addAction(debugMenu_->title());
+  addItems(menuBar_->addMenu(QStringLiteral("&Help")), kHelpItems);
+}
+
+int CZorvaDlg::exec() {
+  OnInitDialog();
+  return QDialog::exec();
+}
+
+void CZorvaDlg::OnInitDialog() {
+  if (initialised_) return;
+  initialised_ = true;
+  // Qt cannot add items to the window manager's window menu, so About lives
+  // in the Help menu only.
+  OnAbout();
+  emu_.InitMachine();
+  OnView(2);
+  emu_.LoadStartupRom();  // reports a missing ROM, then offers the ROM dialog
+  screenTimer_.start(kScreenPeriodMs);
+  titleTimer_.start(kTitlePeriodMs);
+  PostCommand(cmd::kStart);
+}
+
+void CZorvaDlg::OnCommand(int id) {
+  if (ended_) return;
+  switch (id) {
+    case cmd::kLoadMachineRom: emu_.OnLoadMachineRom(); break;
+    case cmd::kLoadCartridge: emu_.OnLoadCartridge(); break;
+    case cmd::kExit: emu_.OnExit(); break;
+    case cmd::kStart: emu_.OnStart(); break;
+    case cmd::kStop: emu_.OnStop(); break;
+    case cmd::kAdvanced: OnAdvanced(); break;
+    case cmd::kReset: emu_.OnReset(); break;
+    case cmd::kView100: OnView(1); break;
+    case cmd::kView200: OnView(2); break;
+    case cmd::kView400: OnView(3); break;  // "400%" has always meant three times
+    case cmd::kClearScreenRam: emu_.OnClearScreenRam(); break;
+    case cmd::kLogToFile: emu_.OnLogToFile(); break;
+    case cmd::kStopLogging: emu_.OnStopLogging(); break;
+    case cmd::kTest: OnTest(); break;
+    case cmd::kAbout: OnAbout(); break;
+    default: break;  // Save Memory image and the speed items have no handler
+  }
+}
+
+void CZorvaDlg::PostCommand(int id) {
+  QMetaObject::invokeMethod(
+      this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+}
+
+// --- Timers, size, screen ---------------------------------------------------
+
+void CZorvaDlg::OnScreenTimer() {
+  if (emu_.closing()) return;
+  screen_->repaint();
+}
+
+void CZorvaDlg::OnTitleTimer() {
+  if (emu_.closing()) return;
+  emu_.RequestFullRedraw();
+  setWindowTitle(QString::fromStdString(emu_.titleText()));
+}
+
+void CZorvaDlg::OnView(int zoom) {
+  screen_->SetZoom(zoom);
+  client_->setFixedSize(kScreenLeft + Screen::kWidth * zoom + kMarginRight,
+                        kScreenTop + Screen::kHeight * zoom + kMarginBottom);
+  layout()->activate();  // the new size now, not at the next layout pass
+  raise();
+  repaint();
+  emu_.RequestFullRedraw();
+}
+
+void CZorvaDlg::resizeEvent(QResizeEvent* event) {
+  QDialog::resizeEvent(event);
+  emu_.RequestFullRedraw();
+  update();
+}
+
+// --- Boxes --------------------------------------------------------------------
+
+void CZorvaDlg::OnAbout() {
+  CAboutDlg box(this);
+  modals_->Exec(box);
+  emu_.RequestFullRedraw();
+}
+
+void CZorvaDlg::OnTest() {
+  RunMessageBox(*modals_, this, tr("Reserved for developers use."));
+  emu_.RequestFullRedraw();
+}
+
+void CZorvaDlg::OnAdvanced() {
+  CProcessorOptionsDlg box(*modals_, this);
+  box.SetRunPoints(emu_.runPoints());
+  emu_.RequestFullRedraw();
+  if (modals_->Exec(box) == QDialog::Accepted) emu_.OnAdvanced(box.runPoints());
+}
+
+// --- Closing ------------------------------------------------------------------
+
+void CZorvaDlg::closeEvent(QCloseEvent* event) {
+  // The emulator decides: at once when no run is in progress, else after the run loop ends.
+  event->ignore();
+  if (!ended_) emu_.OnClose();
+  if (ended_) event->accept();
+}
+
+void CZorvaDlg::EndDialog() {
+  ended_ = true;
+  screenTimer_.stop();
+  titleTimer_.stop();
+  done(QDialog::Rejected);
+}
+
+// --- Keys ---------------------------------------------------------------------
+
+unsigned CZorvaDlg::MapKey(const QKeyEvent& event) const {
+  return MapHostKey({.qtKey = event.key(),
+                     .nativeScanCode = event.nativeScanCode(),
+                     .keypad = event.modifiers().testFlag(Qt::KeypadModifier)},
+                    xkbScanCodes_);
+}
+
+quint64 CZorvaDlg::KeyId(const QKeyEvent& event, unsigned virtualKey) {
+  if (event.nativeScanCode() != 0) return event.nativeScanCode();
+  return (quint64{1} << 32) | virtualKey;
+}
+
+void CZorvaDlg::keyPressEvent(QKeyEvent* event) {
+  const unsigned code = MapKey(*event);
+  if (code == 0 || IsSystemKey(code, event->modifiers().testFlag(Qt::AltModifier))) {
+    QWidget::keyPressEvent(event);  // not the machine's: left to Qt and the menu bar
+    return;
+  }
+  heldKeys_.insert(KeyId(*event, code), code);
+  // Enter is the dialog's OK and Escape its Cancel; only their releases are keys.
+  if (code == vk::kReturn) {
+    emu_.OnOK();
+  } else if (code != vk::kEscape) {
+    emu_.OnKeyDown(code);  // auto-repeats too: a held key keeps pressing
+  }
+}
+
+void CZorvaDlg::keyReleaseEvent(QKeyEvent* event) {
+  if (event->isAutoRepeat()) return;  // still held
+  const unsigned mapped = MapKey(*event);
+  const auto held = heldKeys_.find(KeyId(*event, mapped));
+  if (held != heldKeys_.end()) {
+    const unsigned code = held.value();
+    heldKeys_.erase(held);
+    emu_.OnKeyUp(code);
+    return;
+  }
+  // A key pressed before the window had the focus: released all the same.
+  if (mapped != 0 && !IsSystemKey(mapped, event->modifiers().testFlag(Qt::AltModifier))) {
+    emu_.OnKeyUp(mapped);
+    return;
+  }
+  QWidget::keyReleaseEvent(event);
+}
+
+void CZorvaDlg::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  // Keys released while another window has the focus never come back here:
+  // let go of them now, or the machine would see them held for good.
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+    for (const unsigned code : std::as_const(heldKeys_)) emu_.OnKeyUp(code);
+    heldKeys_.clear();
+  }
+}
+
+// --- Test aid -----------------------------------------------------------------
+
+void CZorvaDlg::EnableScreenshots(const QString& path, int periodMs) {
+  screenshotPath_ = path;
+  if (screenshotTimer_ == nullptr) {
+    screenshotTimer_ = new QTimer(this);
+    connect(screenshotTimer_, &QTimer::timeout, this, &CZorvaDlg::SaveScreenshot);
+  }
+  screenshotTimer_->start(periodMs);
+}
+
+void CZorvaDlg::SaveScreenshot() {
+  if (!isVisible()) return;  // nothing to show before start-up or after the end
+  // Written whole or not at all: a reader never sees half a picture.
+  QSaveFile file(screenshotPath_);
+  if (!file.open(QIODevice::WriteOnly)) return;
+  const QByteArray format = QFileInfo(screenshotPath_).suffix().toLatin1();
+  if (grab().toImage().save(&file, format.isEmpty() ? "png" : format.constData())) file.commit();
+}
+
+}  // namespace zorva
