@@ -17,3 +17,19 @@ target_compile_definitions(rom_tests PRIVATE
   ZORVA_ROM_SYMBOLS="${CMAKE_BINARY_DIR}/rom/zorva.sym")
 add_dependencies(rom_tests zorva_rom zorva-run)
 gtest_discover_tests(rom_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS rom)
+
+# The desktop program on this ROM in a real window under a virtual X server:
+# the title bar's colours and letters, and a dump typed through X (skipped when
+# Xvfb or xdotool is missing).
+if(TARGET zorva)
+  add_test(NAME rom_xvfb_check
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/rom/xvfb_rom_check.sh
+      $<TARGET_FILE:zorva>
+      ${CMAKE_BINARY_DIR}/aquarius.rom
+      ${PROJECT_SOURCE_DIR}/resources/charset.txt)
+  set_tests_properties(rom_xvfb_check PROPERTIES
+    SKIP_RETURN_CODE 77
+    LABELS rom
+    TIMEOUT 120
+    RUN_SERIAL TRUE)
+endif()

@@ -1,0 +1,318 @@
+// The system ROM (rom/) as built. Every instruction in its code part must be
+// one the emulated processor carries out, as decoded by an independent
+// disassembler (libz80ex). The monitor is driven as a user meets it: keys
+// typed through the headless runner zorva-run, run as a child process, and
+// judged by the screen, memory and stderr that run leaves.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <z80ex/z80ex_dasm.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zorva {
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<uint8_t> RomImage() {
+  const std::string text = ReadText(ZORVA_ROM_IMAGE);
+  return {text.begin(), text.end()};
+}
+
+// A label's address from the assembler's symbol file ("name  EQU 0ABCDH").
+uint16_t Symbol(const std::string& name) {
+  std::istringstream in(ReadText(ZORVA_ROM_SYMBOLS));
+  for (std::string symbol, equ, value; in >> symbol >> equ >> value;) {
+    if (symbol == name) return static_cast<uint16_t>(std::stoul(value, nullptr, 16));
+  }
+  throw std::runtime_error("no symbol " + name);
+}
+
+// ---------------------------------------------------------------------------
+// The image: the code part runs from 0000 to the label code_end, the rest is
+// texts and tables.
+
+// The bytes after CB (besides the C0-FF SETs), ED, DD and FD that the processor has.
+const std::set<uint8_t> kBit = {0x00, 0x08, 0x0F, 0x10, 0x12, 0x14, 0x17, 0x18, 0x1F, 0x21,
+                                0x22, 0x23, 0x25, 0x27, 0x29, 0x3A, 0x3F, 0x40, 0x46, 0x47,
+                                0x4F, 0x57, 0x5F, 0x67, 0x6F, 0x77, 0x7E, 0x7F};
+const std::set<uint8_t> kExtended = {0x40, 0x48, 0x50, 0x58, 0x60, 0x68, 0x70, 0x78, 0x41,
+                                     0x79, 0x42, 0x52, 0x62, 0x72, 0x43, 0x53, 0x63, 0x73,
+                                     0x4B, 0x5B, 0x6B, 0x7B, 0x44, 0x5F, 0xB0, 0xB8};
+const std::set<uint8_t> kIx = {0x09, 0x19, 0x21, 0x22, 0x23, 0x2A, 0x2B, 0x34, 0x35, 0x36, 0x46,
+                               0x4E, 0x56, 0x5E, 0x66, 0x6E, 0x7E, 0x70, 0x71, 0x72, 0x73, 0x74,
+                               0x75, 0x77, 0x86, 0x96, 0xAE, 0xB6, 0xBE, 0xCB, 0xE1, 0xE5, 0xE9};
+const std::set<uint8_t> kIy = {0x09, 0x19, 0x21, 0x23, 0x2A, 0x2B, 0x36, 0x46, 0x4E,
+                               0x66, 0x6E, 0x7E, 0x70, 0x71, 0x74, 0x75, 0x77, 0x86,
+                               0x8E, 0x96, 0xB6, 0xBE, 0xCB, 0xE1, 0xE5, 0xE9};
+
+// Empty when the processor carries out the instruction at `at` as the ROM means it.
+std::string Refusal(const std::vector<uint8_t>& b, uint16_t at) {
+  const uint8_t op = b[at], next = b[(at + 1) & 0x1FFF], bitOp = b[(at + 3) & 0x1FFF];
+  switch (op) {
+    case 0xF3:
+    case 0xFB: return "DI/EI";
+    case 0x27: return "DAA works differently here";
+    case 0x2F: return at == 0x011B ? "CPL at 011B changes B" : "";
+    case 0xCB: return next >= 0xC0 || kBit.count(next) ? "" : "CB form";
+    case 0xED: return kExtended.count(next) ? "" : "ED form";
+    case 0xDD:
+    case 0xFD:
+      if (!(op == 0xDD ? kIx : kIy).count(next)) return "index form";
+      // Only BIT, RES and SET on (I+d).
+      return next == 0xCB && (bitOp < 0x40 || (bitOp & 7) != 6) ? "index bit form" : "";
+    default: return "";
+  }
+}
+
+Z80EX_BYTE ReadImage(Z80EX_WORD address, void* image) {
+  return (*static_cast<const std::vector<uint8_t>*>(image))[address & 0x1FFF];
+}
+
+TEST(RomImage, EveryInstructionIsOneTheProcessorHas) {
+  std::vector<uint8_t> rom = RomImage();
+  ASSERT_EQ(rom.size(), 8192u);
+  const uint16_t codeEnd = Symbol("code_end");
+  uint32_t at = 0;
+  int instructions = 0;
+  for (char text[64]; at < codeEnd; ++instructions) {
+    int t1 = 0, t2 = 0;
+    const int length =
+        z80ex_dasm(text, sizeof text, 0, &t1, &t2, ReadImage, static_cast<Z80EX_WORD>(at), &rom);
+    ASSERT_GT(length, 0) << std::hex << at;
+    EXPECT_EQ(Refusal(rom, static_cast<uint16_t>(at)), "") << std::hex << at << ": " << text;
+    at += static_cast<uint32_t>(length);
+  }
+  EXPECT_EQ(at, codeEnd) << "decoding out of step with the assembler";
+  EXPECT_GT(instructions, 300);
+}
+
+TEST(RomImage, CheckerRefusesMissingForms) {
+  // Instruction bytes at 0100: the first six are forms the processor has.
+  const std::string forms[] = {"00", "CB3F", "CBC6", "EDB0",   "DD7700", "DDCB00C6", "F3",
+                               "27", "CB38", "EDA0", "DDA600", "FD7300", "DDCB0006"};
+  for (int i = 0; i < 13; ++i) {
+    std::vector<uint8_t> image(8192, 0);
+    for (size_t k = 0; k < forms[i].size(); k += 2)
+      image[0x100 + k / 2] = static_cast<uint8_t>(std::stoi(forms[i].substr(k, 2), nullptr, 16));
+    EXPECT_EQ(Refusal(image, 0x100).empty(), i < 6) << forms[i];
+  }
+}
+
+// ---------------------------------------------------------------------------
+// The monitor.
+
+struct RomRun {
+  std::vector<std::string> rows;  // up to the last non-empty row, trailing spaces trimmed
+  std::string err;
+  std::vector<uint8_t> memory;
+  std::vector<uint16_t> pcs;  // with a trace: the PC of every instruction
+  uint8_t Char(int row, int col) const { return memory.at(0x3000 + 40 * row + col); }
+  uint8_t Colour(int row, int col) const { return memory.at(0x3400 + 40 * row + col); }
+};
+
+// Types `text` (no single quotes; "\n" is Enter), one key event every `gap`
+// instructions, and runs on long enough for the last command to finish. The
+// run must end cleanly, with no 'message:' line (that is how an instruction
+// the processor lacks shows) and with every key typed.
+RomRun RunRom(const std::string& text, const std::vector<uint8_t>& cart = {}, uint32_t gap = 20'000,
+              bool trace = false) {
+  char name[] = "/tmp/zorva-rom-XXXXXX";
+  if (mkdtemp(name) == nullptr) throw std::runtime_error("mkdtemp failed");
+  const std::string dir = name;
+  // Four events per character is more than any key needs (Shift adds two).
+  const uint64_t steps = 4 * text.size() * gap + (trace ? 40'000 : 300'000);
+  std::string command = std::string("'") + ZORVA_RUN + "' --screen --dump " + dir +
+                        "/mem --key-gap " + std::to_string(gap) + " --steps " +
+                        std::to_string(steps) + " --type '" + text + "'";
+  if (!cart.empty()) {
+    std::ofstream(dir + "/cart").write(reinterpret_cast<const char*>(cart.data()), 16384);
+    command += " --cart " + dir + "/cart";
+  }
+  if (trace) command += " --trace " + dir + "/trace";
+  const int status = std::system(
+      (command + " '" + ZORVA_ROM_IMAGE + "' >" + dir + "/out 2>" + dir + "/err").c_str());
+
+  RomRun r;
+  r.err = ReadText(dir + "/err");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << r.err;
+  EXPECT_EQ(r.err.find("message:"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("run ended before"), std::string::npos) << r.err;
+  const std::string memory = ReadText(dir + "/mem");
+  r.memory.assign(memory.begin(), memory.end());
+  std::istringstream screen(ReadText(dir + "/out")), log(ReadText(dir + "/trace"));
+  for (std::string line; std::getline(screen, line); r.rows.push_back(line)) {
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+  }
+  while (!r.rows.empty() && r.rows.back().empty()) r.rows.pop_back();
+  for (std::string line; std::getline(log, line);) {
+    if (line.rfind("PC:", 0) == 0) r.pcs.push_back(std::stoul(line.substr(3), nullptr, 16));
+  }
+  std::filesystem::remove_all(dir);
+  return r;
+}
+
+constexpr const char* kBanner = " ZORVA MONITOR 1.0";
+constexpr uint8_t kPromptColour = 0x3C;
+
+// The screen after the banner and the hint.
+std::vector<std::string> Monitor(std::vector<std::string> rows) {
+  rows.insert(rows.begin(), {kBanner, "Type H for help."});
+  return rows;
+}
+
+// A dump line as the monitor prints it: hex from column 6, text from column 30.
+std::string Dump(uint16_t address, const std::vector<uint8_t>& bytes) {
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%04X:", address);
+  std::string row = hex, text;
+  for (uint8_t b : bytes) {
+    std::snprintf(hex, sizeof hex, " %02X", b);
+    row += hex;
+    text += b >= 0x20 && b < 0x7F ? static_cast<char>(b) : '.';
+  }
+  row.resize(30, ' ');
+  return (row + text).substr(0, (row + text).find_last_not_of(' ') + 1);
+}
+
+// Patterned, `signature` first; its code at C010 puts a 'C' on row 10 and stays.
+std::vector<uint8_t> Cartridge(const std::string& signature) {
+  std::vector<uint8_t> cart(16384);
+  for (size_t i = 0; i < cart.size(); ++i) cart[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
+  const uint8_t entry[] = {0x10, 0xC0}, code[] = {0x3E, 'C', 0x32, 0x90, 0x31, 0x18, 0xFE};
+  std::copy(signature.begin(), signature.end(), cart.begin());
+  std::copy(std::begin(entry), std::end(entry), cart.begin() + 5);
+  std::copy(std::begin(code), std::end(code), cart.begin() + 0x10);
+  return cart;
+}
+
+struct Case {
+  const char* name;
+  std::string typed;
+  std::vector<std::string> rows;  // the whole screen; empty: only `check` judges it
+  std::function<void(const RomRun&)> check = nullptr;
+  std::vector<uint8_t> cart = {};
+};
+
+std::vector<Case> Cases() {
+  const std::vector<uint8_t> rom = RomImage(), cart = Cartridge("NONE");
+  std::vector<std::string> romDump = {"> D 0000"}, cartScreen(10, "");
+  for (int i = 0; i < 64; i += 8) romDump.push_back(Dump(i, {&rom[i], &rom[i + 8]}));
+  romDump.push_back("> .");
+  cartScreen.push_back("C");
+  return {
+      {"boot", "", Monitor({"> ."}),
+       [](const RomRun& r) {
+         EXPECT_EQ(r.Char(2, 2), 0x7F) << "the cursor is a block";
+         for (int c = 0; c < 40; ++c) {
+           EXPECT_EQ(r.Colour(0, c), 0xC6);                           // banner
+           EXPECT_EQ(r.Colour(1, c), 0x2C);                           // hint
+           EXPECT_EQ(r.Colour(2, c), c == 0 ? kPromptColour : 0x7C);  // prompt, text
+         }
+       }},
+      {"dump_rom", "D 0000\\n", Monitor(romDump)},
+      {"modify_then_dump", "m 4000 12 ab Cd 7 41 7e 7f 20 0\\nd 4000 a\\n",
+       Monitor({"> m 4000 12 ab Cd 7 41 7e 7f 20 0", "> d 4000 a",
+                "4000: 12 AB CD 07 41 7E 7F 20 ....A~.", Dump(0x4008, {0, 0}), "> ."})},
+      {"fill_up_to_the_end_of_free_ram", "f 4001 7ffe e5\\nd 4000 2\\n",
+       Monitor({"> f 4001 7ffe e5", "> d 4000 2", Dump(0x4000, {0, 0xE5}), "> ."}),
+       [](const RomRun& r) { EXPECT_EQ(r.memory[0xBFFE] << 8 | r.memory[0xBFFF], 0xE500); }},
+      {"scramble_port_twice", "o ff 5a\\nd c000 2\\nO FF 5A\\nd c000 2\\n",
+       Monitor({"> o ff 5a", "> d c000 2", Dump(0xC000, {'N' ^ 0x5A, 'O' ^ 0x5A}), "> O FF 5A",
+                "> d c000 2", Dump(0xC000, {'N', 'O'}), "> ."}),
+       [cart](const RomRun& r) {
+         EXPECT_EQ(r.err,
+                   "caption: Zorva - (Current cypher: 5a)\n"
+                   "caption: Zorva - (Current cypher: 5a)\n");
+         EXPECT_TRUE(std::equal(cart.begin(), cart.end(), r.memory.begin() + 0xC000));
+       },
+       cart},
+      {"call_returns",
+       "m 4000 3e 21 32 27 30 c9\\ng 4000\\n",  // LD A,'!'; LD (3027h),A; RET
+       {kBanner + std::string(21, ' ') + "!", "Type H for help.", "> m 4000 3e 21 32 27 30 c9",
+        "> g 4000", "> ."}},
+      {"character_set",
+       "x\\nc\\n",
+       {},
+       [](const RomRun& r) {
+         EXPECT_EQ(r.rows.at(2), "      0 1 2 3 4 5 6 7 8 9 A B C D E F");
+         for (int code = 0; code < 256; ++code) {
+           EXPECT_EQ(r.Char(3 + code / 16, 6 + 2 * (code % 16)), code);
+           EXPECT_EQ(r.Char(3 + code / 16, 7 + 2 * (code % 16)), ' ');
+         }
+         EXPECT_EQ(r.rows.at(19), "> .");
+       }},
+      {"unknown_command", "z 1\\nm 4000 a5\\nd 4000 1\\n",
+       Monitor({"> z 1", "?SYNTAX", "> m 4000 a5", "> d 4000 1", Dump(0x4000, {0xA5}), "> ."}),
+       [](const RomRun& r) { EXPECT_EQ(r.Colour(3, 39), 0x1C) << "error colour"; }},
+      {"bad_number", "d 12g\\n", Monitor({"> d 12g", "?BAD NUMBER", "> ."})},
+      // Nothing is written when the range runs into the monitor's own RAM.
+      {"protected", "m 37ff 1 2\\n", Monitor({"> m 37ff 1 2", "?PROTECTED", "> ."}),
+       [](const RomRun& r) { EXPECT_EQ(r.memory[0x37FF], 0); }},
+      {"clear", "h\\nx\\n", {kBanner, "> ."}},
+      // The colour table and the help fill 31 rows: text and colours move up eight rows.
+      {"help_scrolls",
+       "p\\nh\\n",
+       {},
+       [](const RomRun& r) {
+         ASSERT_EQ(r.rows.size(), 25u);
+         EXPECT_EQ(r.rows[0], kBanner);
+         EXPECT_EQ(r.rows[11].substr(0, 10), "  F   F0F1");
+         EXPECT_EQ(r.Colour(11, 7), 0xF0);
+         EXPECT_EQ(std::vector(r.rows.begin() + 12, r.rows.begin() + 15),
+                   (std::vector<std::string>{
+                       "> h", "Commands, numbers in hex:", " D [addr [count]]  dump memory"}));
+         EXPECT_EQ(r.rows[23], "Free RAM: 3A00-BFFF");
+         EXPECT_EQ(r.rows[24], "> .");
+         EXPECT_EQ(r.Colour(24, 0), kPromptColour);
+       }},
+      {"cartridge_with_header_runs", "", cartScreen, nullptr, Cartridge("ZORVA")},
+      {"cartridge_without_header_is_ignored", "", Monitor({"> ."}), nullptr, Cartridge("ZORVB")},
+  };
+}
+
+TEST(Monitor, TypedCommandsLeaveTheExpectedScreen) {
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    const RomRun r = RunRom(c.typed, c.cart);
+    if (!c.rows.empty()) {
+      EXPECT_EQ(r.rows, c.rows);
+    }
+    if (c.check) c.check(r);
+  }
+}
+
+// A command that keeps the keyboard unread for more than about 15,000
+// instructions would miss a key typed 20,000 instructions after Enter.
+TEST(Monitor, EveryCommandReturnsWithin15000Instructions) {
+  const uint16_t execute = Symbol("execute"), readline = Symbol("readline");
+  for (const char* line : {"d 0 80", "m 4000 1 2 3 4 5 6 7 8 9 a b c d e f", "f 4000 7fff 1",
+                           "o ff 5a", "c", "p", "x", "h", "d 0 0"}) {
+    SCOPED_TRACE(line);
+    const RomRun r = RunRom(std::string(line) + "\\n", {}, 1'000, true);
+    std::vector<size_t> spans;
+    for (size_t i = 0, start = 0; i < r.pcs.size(); ++i) {
+      if (r.pcs[i] == execute) start = i;
+      if (r.pcs[i] == readline && start != 0) spans.push_back(i - std::exchange(start, 0));
+    }
+    ASSERT_EQ(spans.size(), 1u);
+    EXPECT_LT(spans[0], 15'000u);
+  }
+}
+
+}  // namespace
+}  // namespace zorva
