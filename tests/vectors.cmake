@@ -2,8 +2,7 @@
 #
 # z80_vectors runs the single-instruction vectors in ../shared/z80-vectors (or the
 # folder named by ZORVA_Z80_VECTORS at run time). A vector whose step reports an
-# unhandled instruction counts as skipped, except in the files named with
-# --require (or all of them with --require-all), where it is a failure.
+# unhandled instruction counts as skipped, or as a failure with --require-all.
 #
 # core_tests also holds the differential test against libz80ex, which needs
 # the library here.
