@@ -37,9 +37,7 @@ class CProcessorOptionsDlg final : public QDialog {
 
   QLineEdit* startEdit() const { return startEdit_; }
   QLineEdit* endEdit() const { return endEdit_; }
-  QCheckBox* showPcSpBox() const { return showPcSp_; }
   QPushButton* okButton() const { return ok_; }
-  QPushButton* cancelButton() const { return cancel_; }
 
  public slots:
   void accept() override;

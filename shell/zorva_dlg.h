@@ -73,8 +73,6 @@ class CZorvaDlg final : public QDialog {
   QMenu* debugMenu() const { return debugMenu_; }
   QWidget* clientArea() const { return client_; }
   ScreenView* screen() const { return screen_; }
-  bool screenTimerActive() const { return screenTimer_.isActive(); }
-  bool titleTimerActive() const { return titleTimer_.isActive(); }
 
  public slots:
   // Escape is the dialog's Cancel, and Cancel does nothing here: only closing ends the window.

@@ -3,28 +3,18 @@
 # server (skipped when Xvfb or xdotool is missing).
 if(TARGET zorva_shell)
   find_package(Qt6 REQUIRED COMPONENTS Test)
-
-  add_library(zorva_shell_testing STATIC ${CMAKE_CURRENT_SOURCE_DIR}/shell/shell_test_support.cpp)
-  target_link_libraries(zorva_shell_testing PUBLIC zorva_shell Qt6::Test)
-  target_include_directories(zorva_shell_testing PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/shell)
-
   file(GLOB shell_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/shell/*_test.cpp)
   foreach(source ${shell_test_sources})
     get_filename_component(name ${source} NAME_WE)
     add_executable(shell_${name} ${source})
     set_target_properties(shell_${name} PROPERTIES AUTOMOC ON)
-    target_link_libraries(shell_${name} PRIVATE zorva_shell_testing)
+    target_link_libraries(shell_${name} PRIVATE zorva_shell Qt6::Test)
     add_test(NAME shell_${name} COMMAND shell_${name})
     set_tests_properties(shell_${name} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
-      LABELS shell
-      TIMEOUT 120)
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS shell TIMEOUT 120)
   endforeach()
 
   add_test(NAME shell_xvfb_check
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/shell/xvfb_check.sh $<TARGET_FILE:zorva>)
-  set_tests_properties(shell_xvfb_check PROPERTIES
-    SKIP_RETURN_CODE 77
-    LABELS shell
-    TIMEOUT 120)
+  set_tests_properties(shell_xvfb_check PROPERTIES SKIP_RETURN_CODE 77 LABELS shell TIMEOUT 120)
 endif()
