@@ -42,6 +42,30 @@ std::string NameOf(unsigned char c) {
   return text;
 }
 
+// An argument quoted for a one-line message: control characters, newlines
+// among them, show as escapes so that the message stays one printable line.
+std::string Quoted(std::string_view text) {
+  std::string out = "'";
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c != 0x7F) {
+      out += ch;
+      continue;
+    }
+    switch (c) {
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default: {
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\x%02X", c);
+        out += escape;
+      }
+    }
+  }
+  return out + "'";
+}
+
 // The key a character is on, and whether Shift must be held for it.
 struct KeyFor {
   unsigned code = 0;  // 0: no key
@@ -145,7 +169,7 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
     const std::string_view arg = args[i];
     if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
       if (haveRom) {
-        return fail("more than one ROM given: '" + o.rom + "' and '" + std::string(arg) + "'");
+        return fail("more than one ROM given: " + Quoted(o.rom) + " and " + Quoted(arg));
       }
       o.rom = arg;
       haveRom = true;
@@ -172,7 +196,7 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
                             arg == "--steps" || arg == "--type" || arg == "--key-gap" ||
                             arg == "--trace" || arg == "--dump" || arg == "--png" ||
                             arg == "--zoom";
-    if (!takesValue) return fail("unknown option '" + std::string(arg) + "'");
+    if (!takesValue) return fail("unknown option " + Quoted(arg));
     if (i + 1 >= args.size()) return fail(std::string(arg) + " needs a value");
     const std::string_view value = args[++i];
     // An empty name would only fail later, after the run; say so now.
@@ -182,7 +206,7 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
     };
     auto number = [&](uint64_t max) { return ParseNumber(value, max); };
     auto badNumber = [&](std::string_view what) {
-      return fail(std::string(arg) + ": '" + std::string(value) + "' is not " + std::string(what));
+      return fail(std::string(arg) + ": " + Quoted(value) + " is not " + std::string(what));
     };
 
     if (arg == "--start" || arg == "--end") {

@@ -1,0 +1,261 @@
+// The emulator's run control and its trace log. The run loop and the commands
+// that reach it from inside the message pump: where a run ends, and what Stop,
+// Reset, Start, the run-point dialog, closing and the cartridge command do to a
+// run in progress. The trace log as a file: its header, the register line
+// before every instruction with the branch lines between them, switching it on
+// and off, and what the user is told when the file cannot be opened or written.
+#include "run/emulator.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "tests/support/recording_host.h"
+#include "tests/support/temp_dir.h"
+
+namespace zorva {
+namespace {
+
+using testing::ReadFile;
+using testing::RecordingHost;
+
+// `program` as the ROM (NOPs after it, HALTs from 0xF000), run points set and
+// the trace log named, but off.
+struct Machine {
+  Machine(std::vector<uint8_t> program, uint16_t start, uint16_t end)
+      : rom(dir.WriteImage("test.rom", std::move(program))) {
+    emu.InitMachine();
+    EXPECT_TRUE(emu.LoadRomFile(rom));
+    emu.OnAdvanced({.start = start, .end = end, .showPcSp = false});
+    emu.SetTraceFileName(trace);
+  }
+  const Z80Registers& regs() const { return emu.registers(); }
+  testing::TempDir dir;
+  std::string rom, trace = dir.File("trace.log");
+  RecordingHost host;
+  Emulator emu{host};
+};
+
+const std::vector<uint8_t> kIncA(8192, 0x3C);  // A counts the instructions since a reset
+
+TEST(RunLoop, StopsOnReachingTheEndPointWithoutExecutingIt) {
+  std::vector<uint8_t> twoJumps = {0xC3, 0x10, 0x00};  // JP 0x0010, and there JP 0x0003
+  twoJumps.resize(0x10);
+  twoJumps.insert(twoJumps.end(), {0xC3, 0x03, 0x00});
+  const struct {
+    const char* name;
+    std::vector<uint8_t> program;
+    uint16_t start, end;
+    uint64_t instructions;
+  } cases[] = {
+      {"stepping onto it", {}, 0x0010, 0x0013, 3},
+      {"JP away and JP back onto it", twoJumps, 0x0000, 0x0003, 2},
+      {"JR onto it", {0x18, 0x05}, 0x0000, 0x0007, 1},
+      {"CALL onto it", {0xCD, 0x00, 0x01}, 0x0000, 0x0100, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine m(c.program, c.start, c.end);
+    m.emu.OnStart();
+    EXPECT_EQ(m.host.pumps, c.instructions);
+    EXPECT_EQ(m.regs().PC, c.end);
+    EXPECT_FALSE(m.emu.runLoopActive());
+    EXPECT_TRUE(m.emu.keepRunning());  // parked at the end point: still counts as started
+  }
+}
+
+TEST(RunLoop, StartEqualToEndRunsNothingAndParksTheMachine) {
+  Machine m({}, 0x0100, 0x0100);
+  m.emu.OnStart();
+  EXPECT_EQ(m.host.pumps, 0u);
+  EXPECT_TRUE(m.emu.keepRunning());
+  m.emu.OnReset();
+  m.emu.OnStart();  // inert while parked: PC stays where Reset put it
+  EXPECT_EQ(m.regs().PC, 0x0000);
+
+  m.emu.OnLoadMachineRom();
+  EXPECT_EQ(m.host.texts(), std::vector<std::string>{"Can't load rom: Processor already running.\n"
+                                                     "Please stop processor first."});
+  m.emu.OnLoadCartridge();  // with no loop to end, this only marks the load pending
+  EXPECT_TRUE(m.emu.cartridgePending());
+  EXPECT_FALSE(m.emu.keepRunning());
+  EXPECT_TRUE(m.host.dialogs.empty());
+}
+
+TEST(RunLoop, CommandsFromInsideThePumpTakeEffectBeforeTheNextInstruction) {
+  struct Case {
+    const char* name;
+    uint16_t start, end;
+    uint64_t at;  // the pump that runs `command`
+    std::function<void(Emulator&)> command;
+    uint64_t pumps;
+    uint16_t pc;
+    uint8_t a;
+    bool keepRunning;
+  };
+  auto moveTo6 = [](Emulator& e) { e.OnAdvanced({.start = 6, .end = 7, .showPcSp = false}); };
+  const Case cases[] = {
+      {"Stop", 0, 0x1000, 3, [](Emulator& e) { e.OnStop(); }, 3, 3, 3, false},
+      // Reset zeroes the registers, PC among them: here it lands on the end point.
+      {"Reset", 5, 0, 2, [](Emulator& e) { e.OnReset(); }, 2, 0, 0, true},
+      // The dialog moves PC at once, but the run keeps the end point it started with.
+      {"run-point dialog", 0, 0x20, 2, moveTo6, 2 + 0x1A, 0x20, 2 + 0x1A, true},
+      // A second run from inside would begin again at 0 and take 4 more pumps.
+      {"Start while running", 0, 8, 4, [](Emulator& e) { e.OnStart(); }, 8, 8, 8, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine m(kIncA, c.start, c.end);
+    m.host.At(c.at, [&] { c.command(m.emu); });
+    m.emu.OnStart();
+    EXPECT_EQ(m.host.pumps, c.pumps);
+    EXPECT_EQ(m.regs().PC, c.pc);
+    EXPECT_EQ(m.regs().A, c.a);
+    EXPECT_EQ(m.emu.keepRunning(), c.keepRunning);
+  }
+}
+
+TEST(RunLoop, StartWithoutARomSaysSoEveryTime) {
+  RecordingHost host;
+  Emulator emu(host);
+  emu.InitMachine();
+  emu.OnStart();
+  emu.OnStart();
+  EXPECT_EQ(host.texts(), std::vector<std::string>(2, "Cannot run: No ROM loaded."));
+  EXPECT_FALSE(emu.keepRunning());
+  EXPECT_EQ(host.pumps, 0u);
+}
+
+TEST(RunLoop, CloseWhileRunningEndsTheLoopThenClosesTheWindowOnTheRepostedRequest) {
+  Machine m({}, 0x0000, 0x1000);
+  m.emu.OnLogToFile();
+  m.host.At(4, [&] { m.emu.OnClose(); });
+  bool loopActiveAtPost = true;
+  uint16_t pcAtPost = 0;
+  m.host.onPostClose = [&] {
+    loopActiveAtPost = m.emu.runLoopActive();
+    pcAtPost = m.regs().PC;
+  };
+  m.emu.OnStart();
+  EXPECT_EQ(pcAtPost, 4);  // no instruction after the close was handled
+  EXPECT_FALSE(loopActiveAtPost);
+  EXPECT_EQ(m.host.screenTimerStops, 1);
+  EXPECT_EQ(m.host.windowCloses, 0);
+
+  m.emu.OnClose();  // the re-posted request, delivered by the window system
+  EXPECT_EQ(m.host.windowCloses, 1);
+  EXPECT_FALSE(m.emu.loggingOn());
+  const std::string log = ReadFile(m.trace);
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4 + 4);  // header, one line per instruction
+  EXPECT_TRUE(
+      log.ends_with("PC:   3, OP:   0, A:   0, F:   0, BC:   0, DE:   0, HL    0,SP:ffff\r\n"));
+}
+
+TEST(RunLoop, CartridgeLoadWhileRunningAsksOnceTheLoopHasEnded) {
+  const std::string refused = "ROM Image was not 16384 bytes.\n\nROM Image was not loaded.";
+  for (const size_t size : {0, 16384, 8192}) {  // 0: the dialog is cancelled
+    SCOPED_TRACE(size);
+    Machine m({}, 0x0000, 0x0008);
+    if (size != 0) m.host.fileAnswer = m.dir.Write("game.bin", size, 0x11);
+    m.host.At(3, [&] { m.emu.OnLoadCartridge(); });
+    m.host.At(4, [&] {  // the pump of the loop's tail, which the pump count below shows ran
+      EXPECT_FALSE(m.emu.runLoopActive());
+      EXPECT_TRUE(m.host.dialogs.empty());
+    });
+    m.emu.OnStart();
+    EXPECT_EQ(m.host.dialogs, std::vector<std::string>{"*.bin"});
+    EXPECT_FALSE(m.emu.cartridgePending());
+    EXPECT_EQ(m.host.texts(), size == 8192 ? std::vector{refused} : std::vector<std::string>{});
+    EXPECT_EQ(m.emu.memory()[0xC000], size == 16384 ? 0x11 : 0x00);
+    // Cancelled, it stays stopped where the load interrupted it; loaded or
+    // refused, the machine is reset and runs again from the start point.
+    EXPECT_EQ(m.emu.keepRunning(), size != 0);
+    EXPECT_EQ(m.regs().PC, size != 0 ? 0x0008 : 3);
+    EXPECT_EQ(m.host.pumps, size != 0 ? 4u + 8u : 4u);
+  }
+}
+
+TEST(RunLoop, TheHostIsAskedAgainWhenItsBudgetRunsOutAndAfterEveryInstructionForNone) {
+  for (const auto& [budget, pcAtThirdPump] : {std::pair<uint32_t, uint16_t>{4, 9}, {0, 3}}) {
+    Machine m({}, 0x0000, 0x0100);
+    m.host.budget = budget;
+    m.host.At(3, [&] { m.emu.OnStop(); });
+    m.emu.OnStart();
+    EXPECT_EQ(m.regs().PC, pcAtThirdPump) << "budget " << budget;
+  }
+}
+
+std::string Header(const std::string& image) {
+  return "Zorva 1.0 - Mattel Aquarius emulator trace\r\n\r\nCurrent ROM file:" + image + "\r\n\r\n";
+}
+
+TEST(TraceLog, HeaderThenARegisterLineBeforeEachInstructionWithTheBranchLines) {
+  std::vector<uint8_t> program = {0x3E, 0xAB,         // LD A,0xAB
+                                  0x01, 0x34, 0x12,   // LD BC,0x1234
+                                  0xCD, 0x10, 0x00};  // CALL 0x0010
+  program.resize(0x11);
+  program[0x10] = 0xC9;  // RET
+  Machine m(program, 0x0000, 0x0008);
+  m.emu.OnLogToFile();
+  m.emu.OnLogToFile();  // on while on: no second header, nothing emptied
+  m.emu.OnStart();
+  m.emu.OnLogToFile();
+  m.emu.OnStopLogging();
+  EXPECT_EQ(ReadFile(m.trace),
+            Header(m.rom) +
+                "PC:   0, OP:  3e, A:   0, F:   0, BC:   0, DE:   0, HL    0,SP:ffff\r\n"
+                "PC:   2, OP:   1, A:  ab, F:   0, BC:   0, DE:   0, HL    0,SP:ffff\r\n"
+                "PC:   5, OP:  cd, A:  ab, F:   0, BC:1234, DE:   0, HL    0,SP:ffff\r\n"
+                "CALL   10\r\n"
+                "PC:  10, OP:  c9, A:  ab, F:   0, BC:1234, DE:   0, HL    0,SP:fffd\r\n"
+                "RET     TO    8\r\n");
+  EXPECT_TRUE(m.host.messages.empty());
+}
+
+TEST(TraceLog, OffAndOnAgainEmptiesTheFileAndNamesTheLastImageLoaded) {
+  Machine m({}, 0x0000, 0x0003);
+  m.emu.OnLogToFile();
+  m.emu.OnStart();
+  m.emu.OnStopLogging();
+  ASSERT_GT(ReadFile(m.trace).size(), Header(m.rom).size());
+  const std::string cartridge = m.dir.Write("game.bin", 16384, 0);
+  ASSERT_TRUE(m.emu.LoadCartridgeFile(cartridge));
+  m.emu.OnLogToFile();
+  EXPECT_TRUE(m.emu.loggingOn());
+  EXPECT_EQ(ReadFile(m.trace), Header(cartridge));
+}
+
+TEST(TraceLog, AFileThatCannotBeOpenedIsReportedAndLeftAlone) {
+  Machine m({}, 0x0000, 0x0000);
+  std::filesystem::create_directory(m.trace);
+  const std::string locked = m.dir.Write("locked.log", {'x'});
+  const int holder = open(locked.c_str(), O_RDONLY);
+  ASSERT_EQ(flock(holder, LOCK_EX), 0);  // as another program holding its own log
+  for (const std::string& path : {m.trace, locked}) {
+    m.emu.SetTraceFileName(path);
+    m.emu.OnLogToFile();
+    EXPECT_FALSE(m.emu.loggingOn());
+  }
+  close(holder);
+  EXPECT_EQ(m.host.texts(), (std::vector<std::string>{"Can't open file. Error = 5\n",
+                                                      "Can't open file. Error = 11\n"}));
+  EXPECT_EQ(ReadFile(locked), "x");  // not emptied by the attempt
+}
+
+TEST(TraceLog, AFailedWriteStopsLoggingAndIsReportedOnceWhileTheRunGoesOn) {
+  Machine m({}, 0x0000, 0x0010);
+  m.emu.SetTraceFileName("/dev/full");
+  m.emu.OnLogToFile();  // the header is the first write to fail
+  m.emu.OnStart();
+  EXPECT_EQ(m.host.texts(), std::vector<std::string>{"Can't write file. Error = 13\n"});
+  EXPECT_FALSE(m.emu.loggingOn());
+  EXPECT_EQ(m.emu.registers().PC, 0x0010);
+}
+
+}  // namespace
+}  // namespace zorva
