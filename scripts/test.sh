@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the release build with its whole test
 # suite (including the real-window check under Xvfb), then the core, machine
-# and run tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# and run tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the four libFuzzer targets for about a minute each, two at a time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -16,3 +17,9 @@ ctest --preset default -j "$jobs"
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs" -L '^(core|machine|run)$'
+
+# The libFuzzer targets (clang), each for about a minute on a copy of its seed
+# corpus; the test preset runs two at a time.
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz
