@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/repetitions.h"
 #include "core/z80.h"
 #include "machine/host.h"
 #include "run/emulator.h"
@@ -25,7 +26,7 @@ namespace {
 
 constexpr uint16_t kPassCounter = 0x4F02;  // the workload's 16-bit pass count
 constexpr uint32_t kChunk = 1u << 21;      // instructions per benchmark iteration
-const char* const kPassesPerSecond = "passes/s";
+using bench::kPassesPerSecond;
 
 uint16_t PassCount(std::span<const uint8_t, 65536> memory) {
   return static_cast<uint16_t>(memory[kPassCounter] | memory[kPassCounter + 1] << 8);
@@ -200,52 +201,16 @@ bool SameWork() {
   return true;
 }
 
-// Keeps the passes per second of every repetition, to print the ratio at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  using ConsoleReporter::ConsoleReporter;
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const auto counter = run.counters.find(kPassesPerSecond);
-      if (counter != run.counters.end()) {
-        rates[run.run_name.function_name].push_back(counter->second.value);
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, std::vector<double>> rates;
-};
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 }  // namespace
 }  // namespace zorva
 
 int main(int argc, char** argv) {
   if (!zorva::SameWork()) return 1;
-  // Noise on a shared machine comes in bursts: interleave the repetitions of
-  // the two loops so that a burst does not land on one of them alone.
-  std::vector<char*> args(argv, argv + argc);
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave.data());
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+  zorva::bench::RepetitionCollector reporter;
+  if (!zorva::bench::RunInterleaved(argc, argv, reporter)) return 1;
 
-  zorva::RatioReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_ColorTabular
-                                                      : benchmark::ConsoleReporter::OO_Tabular);
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-
-  const double bare = zorva::Median(reporter.rates["BM_BareStep"]);
-  const double run = zorva::Median(reporter.rates["BM_RunLoop"]);
-  std::fflush(stdout);
+  const double bare = zorva::bench::Median(reporter.rates["BM_BareStep"]);
+  const double run = zorva::bench::Median(reporter.rates["BM_RunLoop"]);
   if (bare <= 0 || run <= 0) {
     std::printf("run loop / bare step: n/a (a benchmark did not run)\n");
     return 1;

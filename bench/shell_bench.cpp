@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/repetitions.h"
 #include "core/z80.h"
 #include "shell/commands.h"
 #include "shell/modal_runner.h"
@@ -40,7 +41,7 @@ using Clock = std::chrono::steady_clock;
 constexpr uint16_t kPassCounter = 0x4F02;  // the workload's 16-bit pass count
 constexpr uint32_t kBareChunk = 1u << 21;  // instructions per bare iteration
 constexpr int kWindowChunkMs = 150;        // run time per window iteration
-const char* const kPassesPerSecond = "passes/s";
+using bench::kPassesPerSecond;
 
 uint16_t PassCount(std::span<const uint8_t, 65536> memory) {
   return static_cast<uint16_t>(memory[kPassCounter] | memory[kPassCounter + 1] << 8);
@@ -208,60 +209,21 @@ BENCHMARK(BM_WindowRunLoop)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-// Keeps per-repetition results: passes per second of the two loops, and the
-// real time of the paint benchmarks.
-class Collector : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
-      const std::string& name = run.run_name.function_name;
-      const auto counter = run.counters.find(kPassesPerSecond);
-      if (counter != run.counters.end()) rates[name].push_back(counter->second.value);
-      // Per-iteration time in milliseconds.
-      times[name].push_back(run.GetAdjustedRealTime() *
-                            benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
-                            benchmark::GetTimeUnitMultiplier(run.time_unit));
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, std::vector<double>> rates;
-  std::map<std::string, std::vector<double>> times;
-};
-
-double Median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 }  // namespace
 }  // namespace zorva
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  // Interleave the repetitions so that a burst of noise on a shared machine
-  // does not land on one of the two loops alone.
-  std::vector<char*> args(argv, argv + argc);
-  std::string interleave = "--benchmark_enable_random_interleaving=true";
-  args.insert(args.begin() + 1, interleave.data());
-  int count = static_cast<int>(args.size());
-  benchmark::Initialize(&count, args.data());
-  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-
-  zorva::Collector reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  std::fflush(stdout);
+  zorva::bench::RepetitionCollector reporter;
+  if (!zorva::bench::RunInterleaved(argc, argv, reporter)) return 1;
 
   for (const char* name : {"BM_FullRedrawZoom3_Image", "BM_FullRedrawZoom3_Window"}) {
-    const double ms = zorva::Median(reporter.times[name]);
+    const double ms = zorva::bench::Median(reporter.times[name]);
     if (ms > 0) std::printf("%s: median %.3f ms (target < 2 ms)\n", name, ms);
   }
-  const double bare = zorva::Median(reporter.rates["BM_BareStep"]);
-  const double window = zorva::Median(reporter.rates["BM_WindowRunLoop"]);
+  const double bare = zorva::bench::Median(reporter.rates["BM_BareStep"]);
+  const double window = zorva::bench::Median(reporter.rates["BM_WindowRunLoop"]);
   if (bare <= 0 || window <= 0) {
     std::printf("window run loop / bare step: n/a (a benchmark did not run)\n");
     return 1;
