@@ -1,6 +1,7 @@
 #include "tools/headless_host.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "run/emulator.h"
 
@@ -13,19 +14,35 @@ HeadlessHost::HeadlessHost(std::ostream& err, std::vector<KeyEvent> keys, uint32
       keyGap_(std::max<uint32_t>(keyGap, 1)),
       stepLimit_(stepLimit) {}
 
-void HeadlessHost::ShowMessage(std::string_view text, Icon) {
-  // One line per message, so that scripts can read them line by line.
-  std::string line = "message: ";
-  for (const char c : text) {
-    if (c == '\n') line += "\\n";
-    else line += c;
+namespace {
+
+// One printable line: a message names file paths, which may hold newlines or
+// terminal escapes; they are written as \n and \xNN, never passed through.
+std::string OneLine(std::string_view prefix, std::string_view text) {
+  std::string line(prefix);
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c == '\n') {
+      line += "\\n";
+    } else if (c < 0x20 || c == 0x7F) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\x%02X", c);
+      line += escape;
+    } else {
+      line += ch;
+    }
   }
-  line += '\n';
-  err_ << line << std::flush;
+  return line + '\n';
+}
+
+}  // namespace
+
+void HeadlessHost::ShowMessage(std::string_view text, Icon) {
+  err_ << OneLine("message: ", text) << std::flush;
 }
 
 void HeadlessHost::SetCaption(std::string_view text) {
-  err_ << "caption: " << text << '\n' << std::flush;
+  err_ << OneLine("caption: ", text) << std::flush;
 }
 
 std::optional<std::string> HeadlessHost::ChooseFile(std::span<const FileType>, std::string_view) {

@@ -169,6 +169,9 @@ TEST_F(ZorvaRunTest, FilesThatCannotBeUsedEndWithStatus1AndTheirMessage) {
       {{dir.Write("short.rom", 8191, 0)},
        "message: ROM Image was not 8192 bytes.\\n\\nROM Image was not loaded.\n"},
       {{"--trace", "logdir", rom}, "message: Can't open file. Error = 5\\n\n"},
+      // A file name cannot smuggle a terminal escape or a second line into the output.
+      {{"gone\x1B[2J\r.rom"},
+       "message: Can't find/open file 'gone\\x1B[2J\\x0D.rom', error = 2\\n\n"},
       {{"--dump", "no/such/dir/memory.bin", rom},
        "zorva-run: cannot write the dump 'no/such/dir/memory.bin': No such file or directory\n"},
   };
