@@ -106,14 +106,20 @@ class Window {
   CZorvaDlg dlg;
 };
 
-void BM_FullRedrawZoom3_Image(benchmark::State& state) {
-  Window window(FillScreenRom());
+// Runs the ROM that fills every cell, then switches to 400 %.
+Emulator& FilledScreenAtZoom3(Window& window) {
   Emulator& emu = window.emu();
   emu.InitMachine();
   emu.LoadStartupRom();
   emu.OnAdvanced({.start = 0, .end = kFillEnd, .showPcSp = false});
   window.dlg.OnCommand(cmd::kStart);
   window.dlg.OnCommand(cmd::kView400);
+  return emu;
+}
+
+void BM_FullRedrawZoom3_Image(benchmark::State& state) {
+  Window window(FillScreenRom());
+  Emulator& emu = FilledScreenAtZoom3(window);
   QImage image(window.dlg.screen()->size(), QImage::Format_RGB32);
   for (auto _ : state) {
     emu.RequestFullRedraw();
@@ -125,12 +131,7 @@ void BM_FullRedrawZoom3_Image(benchmark::State& state) {
 
 void BM_FullRedrawZoom3_Window(benchmark::State& state) {
   Window window(FillScreenRom());
-  Emulator& emu = window.emu();
-  emu.InitMachine();
-  emu.LoadStartupRom();
-  emu.OnAdvanced({.start = 0, .end = kFillEnd, .showPcSp = false});
-  window.dlg.OnCommand(cmd::kStart);
-  window.dlg.OnCommand(cmd::kView400);
+  Emulator& emu = FilledScreenAtZoom3(window);
   window.dlg.show();
   QCoreApplication::processEvents();
   for (auto _ : state) {
