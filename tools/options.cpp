@@ -66,44 +66,59 @@ std::string Quoted(std::string_view text) {
   return out + "'";
 }
 
-// The key a character is on, and whether Shift must be held for it.
+// The key a character is on in our ROM's layout, and the modifier held for it.
+// Letters, digits and the unshifted keys are where a US keyboard has them, and
+// so are the shifted symbols, except that the double quote is on Shift+2 and
+// the apostrophe on Shift+7, as on the machine's own keyboard. What they push
+// aside (@ and &) and the six characters without a key of their own are on
+// Ctrl: @ and & stay on their keys, the brackets sit beside the parentheses,
+// the braces on the angle brackets, the backslash on the slash, the bar on
+// the minus.
 struct KeyFor {
   unsigned code = 0;  // 0: no key
   bool shift = false;
+  bool ctrl = false;
 };
 
 KeyFor Lookup(char c) {
-  if (c >= 'a' && c <= 'z') return {static_cast<unsigned>(c - 'a' + 'A'), false};
+  if (c >= 'a' && c <= 'z') return {static_cast<unsigned>(c - 'a' + 'A')};
   if (c >= 'A' && c <= 'Z') return {static_cast<unsigned>(c), true};
-  if (c >= '0' && c <= '9') return {static_cast<unsigned>(c), false};
+  if (c >= '0' && c <= '9') return {static_cast<unsigned>(c)};
   switch (c) {
-    case ' ': return {vk::kSpace, false};
-    case '\b': return {vk::kBack, false};
-    case ';': return {vk::kOem1, false};
+    case ' ': return {vk::kSpace};
+    case '\b': return {vk::kBack};
+    case ';': return {vk::kOem1};
     case ':': return {vk::kOem1, true};
-    case '=': return {vk::kOemPlus, false};
+    case '=': return {vk::kOemPlus};
     case '+': return {vk::kOemPlus, true};
-    case ',': return {vk::kOemComma, false};
+    case ',': return {vk::kOemComma};
     case '<': return {vk::kOemComma, true};
-    case '-': return {vk::kOemMinus, false};
+    case '{': return {vk::kOemComma, false, true};
+    case '-': return {vk::kOemMinus};
     case '_': return {vk::kOemMinus, true};
-    case '.': return {vk::kOemPeriod, false};
+    case '|': return {vk::kOemMinus, false, true};
+    case '.': return {vk::kOemPeriod};
     case '>': return {vk::kOemPeriod, true};
-    case '/': return {vk::kOem2, false};
+    case '}': return {vk::kOemPeriod, false, true};
+    case '/': return {vk::kOem2};
     case '?': return {vk::kOem2, true};
-    case '`': return {vk::kOem3, false};
+    case '\\': return {vk::kOem2, false, true};
+    case '`': return {vk::kOem3};
     case '~': return {vk::kOem3, true};
-    // The shifted digits of a US keyboard.
     case '!': return {'1', true};
-    case '@': return {'2', true};
+    case '"': return {'2', true};
+    case '@': return {'2', false, true};
     case '#': return {'3', true};
     case '$': return {'4', true};
     case '%': return {'5', true};
     case '^': return {'6', true};
-    case '&': return {'7', true};
+    case '\'': return {'7', true};
+    case '&': return {'7', false, true};
     case '*': return {'8', true};
     case '(': return {'9', true};
+    case '[': return {'9', false, true};
     case ')': return {'0', true};
+    case ']': return {'0', false, true};
     default: return {};
   }
 }
@@ -146,10 +161,11 @@ std::optional<std::vector<KeyEvent>> KeyEventsFor(std::string_view text, std::st
       error = "--type: no key for the character " + NameOf(static_cast<unsigned char>(c));
       return std::nullopt;
     }
-    if (key.shift) events.push_back({Kind::Down, vk::kShift});
+    const unsigned modifier = key.ctrl ? vk::kControl : key.shift ? vk::kShift : 0;
+    if (modifier != 0) events.push_back({Kind::Down, modifier});
     events.push_back({Kind::Down, key.code});
     events.push_back({Kind::Up, key.code});
-    if (key.shift) events.push_back({Kind::Up, vk::kShift});
+    if (modifier != 0) events.push_back({Kind::Up, modifier});
   }
   return events;
 }

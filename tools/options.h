@@ -1,5 +1,5 @@
 // The command line of zorva-run, and the translation of --type text into the
-// key events a US keyboard would send. ParseOptions is a pure function of its
+// key events that type it in our ROM's keyboard layout. ParseOptions is a pure function of its
 // arguments (no I/O, no exit) so that it can be tested and fuzzed on its own.
 #pragma once
 
