@@ -9,7 +9,7 @@
 // the ratio of the two medians over the repetitions of this run.
 //
 //   cpu_bench [benchmark flags]
-//   ZORVA_WORKLOAD=path     the workload image (default: the shared one)
+//   ZORVA_WORKLOAD=path     the workload image (default: bench/workload/workload.bin)
 //   ZORVA_BENCH_PASSES=n    passes per repetition (default 2000; fewer only
 //                           for profiling, the figures need the default)
 extern "C" {

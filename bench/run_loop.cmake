@@ -4,4 +4,4 @@ find_package(benchmark REQUIRED)
 add_executable(run_loop_bench ${CMAKE_CURRENT_LIST_DIR}/run_loop_bench.cpp)
 target_link_libraries(run_loop_bench PRIVATE zorva_run benchmark::benchmark)
 target_compile_definitions(run_loop_bench PRIVATE
-  ZORVA_WORKLOAD_PATH="${PROJECT_SOURCE_DIR}/../shared/bench/workload.bin")
+  ZORVA_WORKLOAD_PATH="${PROJECT_SOURCE_DIR}/bench/workload/workload.bin")

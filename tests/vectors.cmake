@@ -1,6 +1,6 @@
 # External references for the processor core.
 #
-# z80_vectors runs the single-instruction vectors in ../shared/z80-vectors (or the
+# z80_vectors runs the single-instruction vectors in tests/data/z80-vectors (or the
 # folder named by ZORVA_Z80_VECTORS at run time). A vector whose step reports an
 # unhandled instruction counts as skipped, or as a failure with --require-all.
 #
@@ -20,7 +20,7 @@ add_executable(z80_vectors ${CMAKE_CURRENT_SOURCE_DIR}/core/z80_vectors.cpp)
 target_include_directories(z80_vectors PRIVATE ${PROJECT_SOURCE_DIR})
 target_link_libraries(z80_vectors PRIVATE zorva_core)
 target_compile_definitions(z80_vectors PRIVATE
-  ZORVA_Z80_VECTORS_DIR="${PROJECT_SOURCE_DIR}/../shared/z80-vectors")
+  ZORVA_Z80_VECTORS_DIR="${CMAKE_CURRENT_SOURCE_DIR}/data/z80-vectors")
 
 # Every group is implemented, so a skipped vector in any file is a failure.
 add_test(NAME z80_vectors COMMAND z80_vectors --require-all)
