@@ -34,6 +34,8 @@ pids+=("$!")
 until_ok 5 test -s "$work/display" || skip "Xvfb did not start: $(cat "$work/xvfb.log")"
 DISPLAY=":$(cat "$work/display")"
 export DISPLAY
+# The real window system, whatever platform the environment asks Qt for.
+export QT_QPA_PLATFORM=xcb
 
 # The ROM: wait for a key (IN A,(FFh); CP FFh; JR Z,wait), then write its row
 # byte to the scramble port, which shows it in the caption (OUT (FFh),A; JR wait).
