@@ -38,8 +38,15 @@ constexpr std::string_view kUsage =
     "ADDR and N are decimal, or hexadecimal with 0x; --OPTION=VALUE works as well.\n"
     "Messages the machine shows go to stderr as 'message: TEXT', caption changes as\n"
     "'caption: TEXT'.\n"
-    "Exit status: 0 when the run ended, 1 when the ROM, the cartridge, the trace log\n"
-    "or the dump could not be read or written, 2 for a usage error.\n";
+    "\n"
+    "Exit status:\n"
+    "  0    the run ended, at the end point or after --steps instructions\n"
+    "  1    the ROM or the cartridge could not be loaded, or the trace log, the dump,\n"
+    "       the PNG picture or the standard output could not be written (stderr\n"
+    "       says which)\n"
+    "  2    a usage error\n"
+    "  130  SIGINT (Ctrl-C) or SIGTERM ended the run early; the results asked for\n"
+    "       are written all the same\n";
 
 std::string NameOf(unsigned char c) {
   if (c > 0x20 && c < 0x7F) return std::string("'") + static_cast<char>(c) + "'";

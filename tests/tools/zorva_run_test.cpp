@@ -28,9 +28,10 @@ class ZorvaRunTest : public ::testing::Test {
   std::string Rom(std::vector<uint8_t> program) { return dir.WriteImage("test.rom", program); }
   // Runs zorva-run with `args` in the test's directory, stdin empty; every run
   // here is bounded, so one still going after a minute hangs and is ended.
-  Outcome Run(const std::vector<std::string>& args) {
+  // `wrapper` goes before the program (a command that signals it, say).
+  Outcome Run(const std::vector<std::string>& args, const std::string& wrapper = "") {
     std::string command =
-        "cd" + Word(dir.path()) + " && timeout -s KILL 60" + Word(ZORVA_RUN_BINARY);
+        "cd" + Word(dir.path()) + " && timeout -s KILL 60 " + wrapper + Word(ZORVA_RUN_BINARY);
     for (const std::string& a : args) command += Word(a);
     const int status = std::system((command + " </dev/null >out.txt 2>err.txt").c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir.File("out.txt")),
@@ -155,19 +156,30 @@ TEST_F(ZorvaRunTest, MessagesAndCaptionsGoToStderrOneLineEachAndDumpWritesAllOfM
 
 TEST_F(ZorvaRunTest, FilesThatCannotBeUsedEndWithStatus1AndTheirMessage) {
   const std::string rom = Rom({});
+  const std::string regs =
+      "PC=0000 SP=FFFF A=00 F=00 BC=0000 DE=0000 HL=0000 IX=0000 IY=0000 "
+      "AF'=0000 BC'=0000 DE'=0000 HL'=0000\n";
   std::filesystem::create_directory(dir.File("logdir"));
   const struct {
     std::vector<std::string> args;
     std::string err;
+    std::string out;  // empty: refused before the run, no results
   } cases[] = {
       {{dir.Write("short.rom", 8191, 0)},
-       "message: ROM Image was not 8192 bytes.\\n\\nROM Image was not loaded.\n"},
-      {{"--trace", "logdir", rom}, "message: Can't open file. Error = 5\\n\n"},
+       "message: ROM Image was not 8192 bytes.\\n\\nROM Image was not loaded.\n",
+       ""},
+      {{"--trace", "logdir", rom}, "message: Can't open file. Error = 5\\n\n", ""},
       // A file name cannot smuggle a terminal escape or a second line into the output.
       {{"gone\x1B[2J\r.rom"},
-       "message: Can't find/open file 'gone\\x1B[2J\\x0D.rom', error = 2\\n\n"},
+       "message: Can't find/open file 'gone\\x1B[2J\\x0D.rom', error = 2\\n\n",
+       ""},
       {{"--dump", "no/such/dir/memory.bin", rom},
-       "zorva-run: cannot write the dump 'no/such/dir/memory.bin': No such file or directory\n"},
+       "zorva-run: cannot write the dump 'no/such/dir/memory.bin': No such file or directory\n",
+       ""},
+      // Written after the run: the results before it are out, and still the run failed.
+      {{"--end", "0", "--png", "/dev/full", rom},
+       "zorva-run: cannot write the picture '/dev/full': No space left on device\n",
+       regs},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = c.args;
@@ -175,7 +187,17 @@ TEST_F(ZorvaRunTest, FilesThatCannotBeUsedEndWithStatus1AndTheirMessage) {
     const Outcome o = Run(args);
     EXPECT_EQ(o.status, 1) << c.err;
     EXPECT_EQ(o.err, c.err);
-    EXPECT_EQ(o.out, "");  // refused before the run: no results
+    EXPECT_EQ(o.out, c.out);
+  }
+}
+
+TEST_F(ZorvaRunTest, AnInterruptEndsTheRunWithItsResultsAndStatus130) {
+  const std::string loop = Rom({0x18, 0xFE});  // JR to itself
+  for (const char* signal : {"INT", "TERM"}) {
+    const Outcome o = Run({"--steps", "0", "--regs", loop},
+                          "timeout --preserve-status -s " + std::string(signal) + " 0.5 ");
+    EXPECT_EQ(o.status, 130) << signal << ": " << o.err;
+    EXPECT_TRUE(o.out.starts_with("PC=0000 SP=FFFF")) << signal << ": " << o.out;
   }
 }
 
