@@ -26,7 +26,7 @@ constexpr size_t TraceLineLength(std::string_view format) {
 
 // Writes `format` to `out` with each "%4x" replaced by the next of `values`,
 // and returns the end. `out` holds at least TraceLineLength(format) characters;
-// a format has as many fields as there are values.
+// a format has as many fields as there are values, and no other '%'.
 inline char* FormatTraceLine(char* out, std::string_view format,
                              std::initializer_list<uint16_t> values) {
   static constexpr char kDigits[] = "0123456789abcdef";
