@@ -1,5 +1,5 @@
 // For the benchmarks that end with a ratio of medians: a console reporter that
-// keeps every repetition's passes per second and real time by benchmark name,
+// keeps every repetition's rate (passes or lines per second) and real time by benchmark name,
 // the median, and a start that interleaves the repetitions of all benchmarks
 // so that a burst of noise on a shared machine does not land on one of them.
 #pragma once
@@ -15,6 +15,7 @@
 namespace zorva::bench {
 
 inline constexpr const char* kPassesPerSecond = "passes/s";
+inline constexpr const char* kLinesPerSecond = "lines/s";
 
 class RepetitionCollector : public benchmark::ConsoleReporter {
  public:
@@ -24,8 +25,10 @@ class RepetitionCollector : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred) continue;
       const std::string& name = run.run_name.function_name;
-      const auto counter = run.counters.find(kPassesPerSecond);
-      if (counter != run.counters.end()) rates[name].push_back(counter->second.value);
+      for (const char* rate : {kPassesPerSecond, kLinesPerSecond}) {
+        const auto counter = run.counters.find(rate);
+        if (counter != run.counters.end()) rates[name].push_back(counter->second.value);
+      }
       times[name].push_back(run.GetAdjustedRealTime() *
                             benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
                             benchmark::GetTimeUnitMultiplier(run.time_unit));
@@ -33,7 +36,7 @@ class RepetitionCollector : public benchmark::ConsoleReporter {
     ConsoleReporter::ReportRuns(runs);
   }
 
-  std::map<std::string, std::vector<double>> rates;  // passes per second
+  std::map<std::string, std::vector<double>> rates;  // passes or lines per second
   std::map<std::string, std::vector<double>> times;  // milliseconds per iteration
 };
 

@@ -4,6 +4,9 @@
 // in the same process. Both are measured in workload passes per second; the
 // last line printed is the ratio of their medians.
 //
+// Beside them, the run loop with the trace log on: 2,000,000 instructions of
+// the workload from a fresh machine into a file, in trace lines per second.
+//
 //   run_loop_bench [benchmark flags]      workload: $ZORVA_WORKLOAD or the built-in path
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -11,8 +14,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +31,8 @@ namespace {
 
 constexpr uint16_t kPassCounter = 0x4F02;  // the workload's 16-bit pass count
 constexpr uint32_t kChunk = 1u << 21;      // instructions per benchmark iteration
+constexpr uint64_t kTracedSteps = 2'000'000;
+using bench::kLinesPerSecond;
 using bench::kPassesPerSecond;
 
 uint16_t PassCount(std::span<const uint8_t, 65536> memory) {
@@ -182,8 +189,55 @@ void BM_RunLoop(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(passes), benchmark::Counter::kIsRate);
 }
 
+// The trace log of a run, in the temporary folder (on disk, not in memory,
+// unless TMPDIR says otherwise).
+std::string TracePath() {
+  return (std::filesystem::temp_directory_path() / "zorva-bench-trace.log").string();
+}
+
+size_t CountLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> block(1 << 20);
+  size_t lines = 0;
+  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+    lines += static_cast<size_t>(std::count(block.begin(), block.begin() + in.gcount(), '\n'));
+  return lines;
+}
+
+// Every instruction's register line and every branch line, on a fresh machine
+// each time: the lines of one traced run, header excluded.
+size_t tracedLines = 0;
+
+void BM_TracedRun(benchmark::State& state) {
+  const std::string path = TracePath();
+  int messages = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::filesystem::remove(path);
+    auto run = std::make_unique<RunSetup>();
+    run->emu.SetTraceFileName(path);
+    run->emu.OnLogToFile();
+    state.ResumeTiming();
+    run->Run(kTracedSteps);
+    run->emu.OnStopLogging();
+    state.PauseTiming();
+    messages += run->host.messages();
+    run.reset();
+    state.ResumeTiming();
+  }
+  std::filesystem::remove(path);
+  if (messages != 0) state.SkipWithError("the traced run showed a message");
+  state.counters[kLinesPerSecond] = benchmark::Counter(
+      static_cast<double>(tracedLines * state.iterations()), benchmark::Counter::kIsRate);
+}
+
 BENCHMARK(BM_BareStep)->Repetitions(7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RunLoop)->Repetitions(7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TracedRun)
+    ->Repetitions(7)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // Before timing anything: the run loop must execute exactly the instructions
 // asked for, and the same ones as the bare loop.
@@ -201,19 +255,48 @@ bool SameWork() {
   return true;
 }
 
+// Before timing the trace log: a traced run writes one register line per
+// instruction, header and branch lines besides; counts the lines the timed
+// runs will write.
+bool TraceComplete() {
+  const std::string path = TracePath();
+  RunSetup run;
+  run.emu.SetTraceFileName(path);
+  run.emu.OnLogToFile();
+  run.Run(kTracedSteps);
+  run.emu.OnStopLogging();
+  const size_t header = 4;
+  const size_t lines = CountLines(path);
+  std::filesystem::remove(path);
+  if (run.host.messages() != 0 || lines < header + kTracedSteps) {
+    std::fprintf(stderr, "run_loop_bench: the trace log of %llu instructions has %zu lines\n",
+                 static_cast<unsigned long long>(kTracedSteps), lines);
+    return false;
+  }
+  tracedLines = lines - header;
+  return true;
+}
+
 }  // namespace
 }  // namespace zorva
 
 int main(int argc, char** argv) {
-  if (!zorva::SameWork()) return 1;
+  if (!zorva::SameWork() || !zorva::TraceComplete()) return 1;
   zorva::bench::RepetitionCollector reporter;
   if (!zorva::bench::RunInterleaved(argc, argv, reporter)) return 1;
+
+  const double lines = zorva::bench::Median(reporter.rates["BM_TracedRun"]);
+  if (lines > 0) {
+    std::printf("traced run of %llu instructions: %zu lines, median %.2f million lines/s\n",
+                static_cast<unsigned long long>(zorva::kTracedSteps), zorva::tracedLines,
+                lines / 1e6);
+  }
 
   const double bare = zorva::bench::Median(reporter.rates["BM_BareStep"]);
   const double run = zorva::bench::Median(reporter.rates["BM_RunLoop"]);
   if (bare <= 0 || run <= 0) {
     std::printf("run loop / bare step: n/a (a benchmark did not run)\n");
-    return 1;
+    return lines > 0 ? 0 : 1;
   }
   std::printf("median passes/s: bare step %.1f, run loop %.1f\n", bare, run);
   std::printf("run loop / bare step: %.2f\n", run / bare);

@@ -32,7 +32,7 @@ constexpr const char* kReturnLines[8] = {
 constexpr const char* kRelativeLines[4] = {"JR  NZ  %4x\r\n", "JR  Z  %4x\r\n", "JR  NC  %4x\r\n",
                                            "JR  C  %4x\r\n"};
 
-void Trace(Z80& z, const char* format, unsigned value) {
+void Trace(Z80& z, const char* format, uint16_t value) {
   if (z.traceBranches) [[unlikely]]
     z.TraceBranch(format, value);
 }

@@ -74,7 +74,7 @@ class Z80 {
 
   // Composes a branch line from a fixed format with one %4x field and hands it
   // to the trace log. Callers test traceBranches first.
-  void TraceBranch(const char* format, unsigned value);
+  void TraceBranch(const char* format, uint16_t value);
   // Composes an unhandled-opcode message from a fixed format and its numbers
   // and waits until it has been acknowledged.
   void ReportUnhandled(const char* format, unsigned a, unsigned b, unsigned c = 0);

@@ -5,7 +5,7 @@
 // Checks: ParseOptions returns, and gives the same answer when asked twice.
 // A Run result has a ROM name, a key gap of at least 1, a zoom of 1 to 3, no
 // empty file names, and key events that each name a key of the matrix (or
-// Shift) and leave no key held at the end. A usage error is one non-empty
+// Shift or Ctrl) and leave no key held at the end. A usage error is one non-empty
 // line of printable text. The --type translation, fed the whole input as
 // text, gives such events too, or one such line.
 #include <map>
@@ -50,7 +50,8 @@ void CheckKeys(const std::vector<KeyEvent>& keys) {
         enterHeld = true;
         break;
       case KeyEvent::Kind::Down:
-        ZORVA_CHECK(k.code < 256 && (KeyTable().keyTable[k.code] != 0 || k.code == vk::kShift),
+        ZORVA_CHECK(k.code < 256 && (KeyTable().keyTable[k.code] != 0 || k.code == vk::kShift ||
+                                     k.code == vk::kControl),
                     "a press of %u, which is no key of the matrix", k.code);
         ZORVA_CHECK(held[k.code]++ == 0, "key %u pressed while held", k.code);
         break;

@@ -85,6 +85,7 @@ int Emulator::Run(uint16_t start, uint16_t end) {
     }
   }
   runLoopActive_ = false;
+  FlushTrace();  // the machine has stopped: whoever looks at the log sees all of it
   if (closing_) {
     host_.PumpMessages();
     host_.PostClose();
@@ -178,9 +179,15 @@ void Emulator::OnLogToFile() {
 }
 
 void Emulator::OnStopLogging() {
-  trace_.Close();
+  const unsigned cause = trace_.Close();
   m_.cpu.traceBranches = false;
   m_.screen.fullRedraw = true;
+  if (cause != 0) ReportTraceFailure(cause);
+}
+
+void Emulator::FlushTrace() {
+  if (!trace_.loggingOn()) return;
+  if (const unsigned cause = trace_.Flush()) TraceWriteFailed(cause);
 }
 
 void Emulator::WriteRegisterLine() {
@@ -190,8 +197,12 @@ void Emulator::WriteRegisterLine() {
 
 // A log that silently ends early would lie: stop logging and say so, once.
 void Emulator::TraceWriteFailed(unsigned cause) {
-  trace_.Close();
+  trace_.Close();  // nothing left to write: the failed buffer is gone
   m_.cpu.traceBranches = false;
+  ReportTraceFailure(cause);
+}
+
+void Emulator::ReportTraceFailure(unsigned cause) {
   host_.ShowMessage("Can't write file. Error = " + std::to_string(cause) + "\n");
 }
 
@@ -218,6 +229,9 @@ void Emulator::WriteBranchLine(std::string_view line) {
   if (const unsigned cause = trace_.Write(line)) TraceWriteFailed(cause);
 }
 
-void Emulator::ReportUnhandled(std::string_view message) { host_.ShowMessage(message); }
+void Emulator::ReportUnhandled(std::string_view message) {
+  FlushTrace();  // the machine waits for the user, who may want to see how it got here
+  host_.ShowMessage(message);
+}
 
 }  // namespace zorva

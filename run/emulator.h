@@ -87,7 +87,9 @@ class Emulator final : private Z80Links {
  private:
   int Run(uint16_t start, uint16_t end);
   void WriteRegisterLine();
+  void FlushTrace();
   void TraceWriteFailed(unsigned cause);
+  void ReportTraceFailure(unsigned cause);
 
   // Z80Links: what instructions reach outside the processor.
   void WriteScramblePort(uint8_t value) override;

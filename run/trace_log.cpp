@@ -6,8 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
+#include <utility>
 
+#include "core/trace_format.h"
 #include "machine/file_cause.h"
 
 namespace zorva {
@@ -32,35 +34,57 @@ unsigned TraceLog::Open(const std::string& path, std::string_view romPath) {
   }
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   fd_ = fd;
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<char[]>(kBufferSize);
+  used_ = 0;
   std::string header = "Zorva 1.0 - Mattel Aquarius emulator trace\r\n";
   header += "\r\nCurrent ROM file:";
   header += romPath;
   header += "\r\n\r\n";
-  return Write(header);
+  // At once, so that a log that cannot be written is known before the run.
+  if (const unsigned cause = Write(header)) return cause;
+  return Flush();
 }
 
-void TraceLog::Close() {
-  if (fd_ < 0) return;
+unsigned TraceLog::Close() {
+  if (fd_ < 0) return 0;
+  const unsigned cause = Flush();
   close(fd_);
   fd_ = -1;
+  return cause;
 }
 
-unsigned TraceLog::Write(std::string_view line) {
-  while (!line.empty()) {
-    const ssize_t n = write(fd_, line.data(), line.size());
+unsigned TraceLog::Flush() { return WriteToFile({buffer_.get(), std::exchange(used_, 0)}); }
+
+unsigned TraceLog::WriteToFile(std::string_view text) {
+  while (!text.empty()) {
+    const ssize_t n = write(fd_, text.data(), text.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return n == 0 ? kCauseDiskFull : FileCauseFromErrno(errno);
-    line.remove_prefix(static_cast<size_t>(n));
+    text.remove_prefix(static_cast<size_t>(n));
   }
   return 0;
 }
 
+unsigned TraceLog::Write(std::string_view line) {
+  if (kBufferSize - used_ < line.size()) {
+    if (const unsigned cause = Flush()) return cause;
+    if (line.size() > kBufferSize) return WriteToFile(line);  // a header with a very long path
+  }
+  std::memcpy(buffer_.get() + used_, line.data(), line.size());
+  used_ += line.size();
+  return 0;
+}
+
 unsigned TraceLog::WriteRegisterLine(const Z80Registers& r, uint8_t opcode) {
-  char line[96];
-  const int n = std::snprintf(line, sizeof line,
-                              "PC:%4x, OP:%4x, A:%4x, F:%4x, BC:%4x, DE:%4x, HL %4x,SP:%4x\r\n",
-                              r.PC, opcode, r.A, r.F, r.BC, r.DE, r.HL, r.SP);
-  return Write({line, static_cast<size_t>(n)});
+  static constexpr std::string_view kFormat =
+      "PC:%4x, OP:%4x, A:%4x, F:%4x, BC:%4x, DE:%4x, HL %4x,SP:%4x\r\n";
+  if (kBufferSize - used_ < TraceLineLength(kFormat)) {
+    if (const unsigned cause = Flush()) return cause;
+  }
+  const char* end = FormatTraceLine(buffer_.get() + used_, kFormat,
+                                    {r.PC, opcode, r.A, r.F, r.BC, r.DE, r.HL, r.SP});
+  used_ = static_cast<size_t>(end - buffer_.get());
+  return 0;
 }
 
 }  // namespace zorva

@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libz80ex-dev pasmo
+  libpng-dev libcli11-dev
   xvfb xdotool
   clang libclang-rt-14-dev
 )

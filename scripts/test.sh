@@ -14,6 +14,8 @@ cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
 
 # The toolkit-free modules again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+# This build, of the whole tree, uses CMake's default generator (Unix Makefiles),
+# so that the plain "cmake -S . -B build && cmake --build build" stays working.
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
 ctest --preset asan -j "$jobs" -L '^(core|machine|run)$'

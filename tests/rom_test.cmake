@@ -13,8 +13,8 @@ target_include_directories(rom_tests PRIVATE ${PROJECT_SOURCE_DIR} ${Z80EX_INCLU
 target_link_libraries(rom_tests PRIVATE ${Z80EX_DASM_LIBRARY} GTest::gtest_main)
 target_compile_definitions(rom_tests PRIVATE
   ZORVA_RUN="$<TARGET_FILE:zorva-run>"
-  ZORVA_ROM_IMAGE="${CMAKE_BINARY_DIR}/aquarius.rom"
-  ZORVA_ROM_SYMBOLS="${CMAKE_BINARY_DIR}/rom/zorva.sym")
+  ZORVA_ROM_IMAGE="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>"
+  ZORVA_ROM_SYMBOLS="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_SYMBOLS>")
 add_dependencies(rom_tests zorva_rom zorva-run)
 gtest_discover_tests(rom_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS rom)
 
@@ -25,7 +25,7 @@ if(TARGET zorva)
   add_test(NAME rom_xvfb_check
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/rom/xvfb_rom_check.sh
       $<TARGET_FILE:zorva>
-      ${CMAKE_BINARY_DIR}/aquarius.rom
+      $<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>
       ${PROJECT_SOURCE_DIR}/resources/charset.txt)
   set_tests_properties(rom_xvfb_check PROPERTIES
     SKIP_RETURN_CODE 77

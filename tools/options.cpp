@@ -1,8 +1,13 @@
 #include "tools/options.h"
 
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <functional>
 #include <limits>
+#include <map>
+#include <utility>
 
 #include "machine/keyboard.h"
 
@@ -30,10 +35,18 @@ constexpr std::string_view kUsage =
     "  --zoom N        the PNG picture's zoom factor, 1, 2 or 3 (default 2, as the window)\n"
     "  --help          print this text\n"
     "\n"
-    "ADDR and N are decimal, or hexadecimal with 0x. Messages the machine shows go to\n"
-    "stderr as 'message: TEXT', caption changes as 'caption: TEXT'.\n"
-    "Exit status: 0 when the run ended, 1 when the ROM, the cartridge, the trace log\n"
-    "or the dump could not be read or written, 2 for a usage error.\n";
+    "ADDR and N are decimal, or hexadecimal with 0x; --OPTION=VALUE works as well.\n"
+    "Messages the machine shows go to stderr as 'message: TEXT', caption changes as\n"
+    "'caption: TEXT'.\n"
+    "\n"
+    "Exit status:\n"
+    "  0    the run ended, at the end point or after --steps instructions\n"
+    "  1    the ROM or the cartridge could not be loaded, or the trace log, the dump,\n"
+    "       the PNG picture or the standard output could not be written (stderr\n"
+    "       says which)\n"
+    "  2    a usage error\n"
+    "  130  SIGINT (Ctrl-C) or SIGTERM ended the run early; the results asked for\n"
+    "       are written all the same\n";
 
 std::string NameOf(unsigned char c) {
   if (c > 0x20 && c < 0x7F) return std::string("'") + static_cast<char>(c) + "'";
@@ -42,10 +55,10 @@ std::string NameOf(unsigned char c) {
   return text;
 }
 
-// An argument quoted for a one-line message: control characters, newlines
-// among them, show as escapes so that the message stays one printable line.
-std::string Quoted(std::string_view text) {
-  std::string out = "'";
+// Text for a one-line message: control characters, newlines among them,
+// show as escapes, so that the message stays one printable line.
+std::string Escaped(std::string_view text) {
+  std::string out;
   for (const char ch : text) {
     const auto c = static_cast<unsigned char>(ch);
     if (c >= 0x20 && c != 0x7F) {
@@ -63,8 +76,11 @@ std::string Quoted(std::string_view text) {
       }
     }
   }
-  return out + "'";
+  return out;
 }
+
+// An argument quoted for a one-line message.
+std::string Quoted(std::string_view text) { return "'" + Escaped(text) + "'"; }
 
 // The key a character is on in our ROM's layout, and the modifier held for it.
 // Letters, digits and the unshifted keys are where a US keyboard has them, and
@@ -179,83 +195,99 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
     return result;
   };
 
-  bool haveRom = false;
-  bool optionsEnded = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string_view arg = args[i];
-    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-      if (haveRom) {
-        return fail("more than one ROM given: " + Quoted(o.rom) + " and " + Quoted(arg));
-      }
-      o.rom = arg;
-      haveRom = true;
-      continue;
-    }
-    if (arg == "--") {
-      optionsEnded = true;
-      continue;
-    }
-    if (arg == "--help") {
-      result.action = ParseResult::Action::Help;
-      return result;
-    }
-    if (arg == "--regs") {
-      o.regs = true;
-      continue;
-    }
-    if (arg == "--screen") {
-      o.screen = true;
-      continue;
-    }
-
-    const bool takesValue = arg == "--cart" || arg == "--start" || arg == "--end" ||
-                            arg == "--steps" || arg == "--type" || arg == "--key-gap" ||
-                            arg == "--trace" || arg == "--dump" || arg == "--png" ||
-                            arg == "--zoom";
-    if (!takesValue) return fail("unknown option " + Quoted(arg));
-    if (i + 1 >= args.size()) return fail(std::string(arg) + " needs a value");
-    const std::string_view value = args[++i];
-    // An empty name would only fail later, after the run; say so now.
-    auto file = [&]() -> std::optional<std::string> {
-      if (value.empty()) return std::nullopt;
-      return std::string(value);
-    };
-    auto number = [&](uint64_t max) { return ParseNumber(value, max); };
-    auto badNumber = [&](std::string_view what) {
-      return fail(std::string(arg) + ": " + Quoted(value) + " is not " + std::string(what));
-    };
-
-    if (arg == "--start" || arg == "--end") {
-      const auto n = number(0xFFFF);
-      if (!n) return badNumber("an address from 0 to 0xFFFF");
-      (arg == "--start" ? o.start : o.end) = static_cast<uint16_t>(*n);
-    } else if (arg == "--steps") {
-      const auto n = number(std::numeric_limits<uint64_t>::max());
-      if (!n) return badNumber("a number of instructions");
-      o.steps = *n;
-    } else if (arg == "--key-gap") {
-      const auto n = number(std::numeric_limits<uint32_t>::max());
-      if (!n || *n == 0) return badNumber("a number of instructions from 1 to 4294967295");
-      o.keyGap = static_cast<uint32_t>(*n);
-    } else if (arg == "--type") {
-      std::string error;
-      auto keys = KeyEventsFor(value, error);
-      if (!keys) return fail(error);
-      o.keys = std::move(*keys);
-    } else if (arg == "--zoom") {
-      const auto n = number(3);
-      if (!n || *n == 0) return badNumber("a zoom factor of 1, 2 or 3");
-      o.zoom = static_cast<int>(*n);
-    } else {
-      auto name = file();
-      if (!name) return fail(std::string(arg) + " needs a file name, not an empty one");
-      if (arg == "--cart") o.cartridge = std::move(name);
-      if (arg == "--trace") o.trace = std::move(name);
-      if (arg == "--dump") o.dump = std::move(name);
-      if (arg == "--png") o.png = std::move(name);
-    }
+  // --help anywhere among the options wins over everything else.
+  const auto optionsEnd = std::find(args.begin(), args.end(), "--");
+  if (std::find(args.begin(), optionsEnd, "--help") != optionsEnd) {
+    result.action = ParseResult::Action::Help;
+    return result;
   }
-  if (!haveRom) return fail("no ROM image given");
+
+  // CLI11 sorts the arguments into options, their values and the ROM; the
+  // values stay text here, to be checked below with messages of our own.
+  // The first argument it does not know, and all after it, it leaves as given.
+  CLI::App app;
+  app.set_help_flag();
+  app.prefix_command();
+  CLI::Option* rom = app.add_option("ROM", o.rom);
+  app.add_flag("--regs", o.regs);
+  app.add_flag("--screen", o.screen);
+  constexpr const char* kValueOptions[] = {"--cart",    "--start", "--end",  "--steps", "--type",
+                                           "--key-gap", "--trace", "--dump", "--png",   "--zoom"};
+  std::map<std::string_view, std::string> values;  // the last one given of each
+  for (const char* name : kValueOptions)
+    app.add_option(name, values[name])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+  auto given = [&](std::string_view option) -> const std::string* {
+    return app.get_option(std::string(option))->count() != 0 ? &values[option] : nullptr;
+  };
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());  // the order CLI11 takes
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ArgumentMismatch& e) {
+    // An option that takes a value, last on the line.
+    const std::string_view last = args.back().substr(0, args.back().find('='));
+    if (std::find(std::begin(kValueOptions), std::end(kValueOptions), last) !=
+        std::end(kValueOptions))
+      return fail(std::string(last) + " needs a value");
+    return fail(Escaped(e.what()));
+  } catch (const CLI::ParseError& e) {
+    return fail(Escaped(e.what()));
+  }
+
+  bool afterDoubleDash = false;
+  for (const std::string& arg : app.remaining()) {
+    if (arg == "--" && !afterDoubleDash) {
+      afterDoubleDash = true;
+      continue;
+    }
+    if (!afterDoubleDash && arg.size() >= 2 && arg[0] == '-')
+      return fail("unknown option " + Quoted(arg));
+    return fail("more than one ROM given: " + Quoted(o.rom) + " and " + Quoted(arg));
+  }
+
+  const struct {
+    const char* option;
+    uint64_t min, max;
+    const char* what;
+    std::function<void(uint64_t)> set;
+  } numbers[] = {
+      {"--start", 0, 0xFFFF, "an address from 0 to 0xFFFF",
+       [&](uint64_t n) { o.start = static_cast<uint16_t>(n); }},
+      {"--end", 0, 0xFFFF, "an address from 0 to 0xFFFF",
+       [&](uint64_t n) { o.end = static_cast<uint16_t>(n); }},
+      {"--steps", 0, std::numeric_limits<uint64_t>::max(), "a number of instructions",
+       [&](uint64_t n) { o.steps = n; }},
+      {"--key-gap", 1, std::numeric_limits<uint32_t>::max(),
+       "a number of instructions from 1 to 4294967295",
+       [&](uint64_t n) { o.keyGap = static_cast<uint32_t>(n); }},
+      {"--zoom", 1, 3, "a zoom factor of 1, 2 or 3",
+       [&](uint64_t n) { o.zoom = static_cast<int>(n); }},
+  };
+  for (const auto& number : numbers) {
+    const std::string* value = given(number.option);
+    if (value == nullptr) continue;
+    const auto n = ParseNumber(*value, number.max);
+    if (!n || *n < number.min)
+      return fail(std::string(number.option) + ": " + Quoted(*value) + " is not " + number.what);
+    number.set(*n);
+  }
+  if (const std::string* text = given("--type")) {
+    std::string error;
+    auto keys = KeyEventsFor(*text, error);
+    if (!keys) return fail(error);
+    o.keys = std::move(*keys);
+  }
+  // An empty name would only fail later, after the run; say so now.
+  for (const auto& [option, file] : {std::pair{"--cart", &o.cartridge},
+                                     {"--trace", &o.trace},
+                                     {"--dump", &o.dump},
+                                     {"--png", &o.png}}) {
+    const std::string* name = given(option);
+    if (name == nullptr) continue;
+    if (name->empty()) return fail(std::string(option) + " needs a file name, not an empty one");
+    *file = *name;
+  }
+  if (rom->count() == 0) return fail("no ROM image given");
   if (o.rom.empty()) return fail("the ROM image needs a file name, not an empty one");
   result.action = ParseResult::Action::Run;
   return result;

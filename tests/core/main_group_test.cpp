@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "core/flags.h"
+#include "core/trace_format.h"
 #include "tests/support/test_cpu.h"
 
 namespace zorva {
@@ -75,6 +78,17 @@ TEST(BranchTrace, LinesForTakenBranchesOnly) {
       t.cpu.Step();
       EXPECT_EQ(t.links.trace, tracing ? c.line : "") << std::hex << "opcode " << +c.bytes[0];
     }
+  }
+}
+
+// Trace lines are composed without printf, and must not differ from what
+// printf's "%4x" writes, for any value.
+TEST(BranchTrace, FieldsAsPrintfWritesThem) {
+  for (unsigned v = 0; v <= 0xFFFF; ++v) {
+    char expected[32], line[32];
+    const int n = std::snprintf(expected, sizeof expected, "RET NZ  TO %4x\r\n", v);
+    const char* end = FormatTraceLine(line, "RET NZ  TO %4x\r\n", {static_cast<uint16_t>(v)});
+    ASSERT_EQ(std::string_view(line, end), std::string_view(expected, n));
   }
 }
 

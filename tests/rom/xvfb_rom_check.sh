@@ -73,6 +73,8 @@ for _ in $(seq 50); do
 done
 [ -e "/tmp/.X11-unix/X$display" ] || skip "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$display"
+# The real window system, whatever platform the environment asks Qt for.
+export QT_QPA_PLATFORM=xcb
 
 # until SECONDS_LIMIT COMMAND...: retries COMMAND every 0.1 s.
 until_ok() {

@@ -9,9 +9,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -202,9 +205,7 @@ TEST(TraceLog, HeaderThenARegisterLineBeforeEachInstructionWithTheBranchLines) {
   program[0x10] = 0xC9;  // RET
   Machine m(program, 0x0000, 0x0008);
   m.emu.OnLogToFile();
-  m.emu.OnLogToFile();  // on while on: no second header, nothing emptied
   m.emu.OnStart();
-  m.emu.OnLogToFile();
   m.emu.OnStopLogging();
   EXPECT_EQ(ReadFile(m.trace),
             Header(m.rom) +
@@ -215,6 +216,60 @@ TEST(TraceLog, HeaderThenARegisterLineBeforeEachInstructionWithTheBranchLines) {
                 "PC:  10, OP:  c9, A:  ab, F:   0, BC:1234, DE:   0, HL    0,SP:fffd\r\n"
                 "RET     TO    8\r\n");
   EXPECT_TRUE(m.host.messages.empty());
+}
+
+// The register lines of instructions that change no register, at `from` up
+// to `to` (excluded) on a reset machine, as printf writes them: NOPs, and a
+// DI (which has no handler) at `diAt`.
+std::string LinesOfNops(uint16_t from, uint16_t to, unsigned diAt = 0x10000) {
+  std::string lines;
+  for (unsigned pc = from; pc < to; ++pc) {
+    char line[96];
+    const int n = std::snprintf(line, sizeof line,
+                                "PC:%4x, OP:%4x, A:%4x, F:%4x, BC:%4x, DE:%4x, HL %4x,SP:%4x\r\n",
+                                pc, pc == diAt ? 0xF3 : 0, 0, 0, 0, 0, 0, 0xFFFF);
+    lines.append(line, static_cast<size_t>(n));
+  }
+  return lines;
+}
+
+// The log keeps its lines in a buffer for speed. Over a run of several
+// buffers, every line is in the file as soon as someone may look at it: the
+// machine stops, logging stops, or the user has a message box to answer.
+TEST(TraceLog, EveryLineIsInTheFileOnceTheMachineStopsOrTheLogEnds) {
+  constexpr uint16_t kEnd = 0x1F00;  // 7936 lines, over half a megabyte
+  const struct {
+    const char* name;
+    std::function<void(Emulator&)> command;  // at pump 5000
+    uint16_t lines;                          // register lines in the file after the run
+    bool loggingOn;
+  } cases[] = {
+      {"Stop", [](Emulator& e) { e.OnStop(); }, 5000, true},
+      {"Stop Logging", [](Emulator& e) { e.OnStopLogging(); }, 5000, false},
+      // On while on: no second header, nothing emptied or lost.
+      {"Log to file again", [](Emulator& e) { e.OnLogToFile(); }, kEnd, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine m({}, 0x0000, kEnd);
+    m.emu.OnLogToFile();
+    m.host.At(5000, [&] { c.command(m.emu); });
+    m.emu.OnStart();
+    EXPECT_EQ(ReadFile(m.trace), Header(m.rom) + LinesOfNops(0, c.lines));
+    EXPECT_EQ(m.emu.loggingOn(), c.loggingOn);
+    EXPECT_TRUE(m.host.messages.empty());
+  }
+
+  // DI has no handler: once its message has been answered, its line is in the
+  // file, the last one there.
+  std::vector<uint8_t> nopsThenDi(0x1000);
+  nopsThenDi.push_back(0xF3);
+  Machine m(nopsThenDi, 0x0000, kEnd);
+  m.emu.OnLogToFile();
+  std::string logAtMessage;
+  m.host.At(0x1001, [&] { logAtMessage = ReadFile(m.trace); });
+  m.emu.OnStart();
+  EXPECT_EQ(logAtMessage, Header(m.rom) + LinesOfNops(0, 0x1001, 0x1000));
 }
 
 TEST(TraceLog, OffAndOnAgainEmptiesTheFileAndNamesTheLastImageLoaded) {
@@ -247,14 +302,54 @@ TEST(TraceLog, AFileThatCannotBeOpenedIsReportedAndLeftAlone) {
   EXPECT_EQ(ReadFile(locked), "x");  // not emptied by the attempt
 }
 
+// A file may take no more bytes than this while the object lives, as on a
+// full disk; writes past it fail with EFBIG instead of ending the process.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, savedHandler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*savedHandler_)(int) = nullptr;
+};
+
 TEST(TraceLog, AFailedWriteStopsLoggingAndIsReportedOnceWhileTheRunGoesOn) {
-  Machine m({}, 0x0000, 0x0010);
-  m.emu.SetTraceFileName("/dev/full");
-  m.emu.OnLogToFile();  // the header is the first write to fail
-  m.emu.OnStart();
-  EXPECT_EQ(m.host.texts(), std::vector<std::string>{"Can't write file. Error = 13\n"});
-  EXPECT_FALSE(m.emu.loggingOn());
-  EXPECT_EQ(m.emu.registers().PC, 0x0010);
+  {
+    Machine m({}, 0x0000, 0x0010);
+    m.emu.SetTraceFileName("/dev/full");
+    m.emu.OnLogToFile();  // the header goes out at once, and fails
+    EXPECT_EQ(m.host.texts(), std::vector<std::string>{"Can't write file. Error = 13\n"});
+    EXPECT_FALSE(m.emu.loggingOn());
+    m.emu.OnStart();
+    EXPECT_EQ(m.host.messages.size(), 1u);
+    EXPECT_EQ(m.emu.registers().PC, 0x0010);
+  }
+  {
+    // The file fills up in the middle of the second buffer of lines.
+    constexpr uint16_t kEnd = 0x1F00;
+    constexpr size_t kLimit = 100'000;
+    Machine m({}, 0x0000, kEnd);
+    {
+      FileSizeLimit limit(kLimit);
+      m.emu.OnLogToFile();
+      m.emu.OnStart();
+      m.emu.OnStopLogging();
+    }
+    EXPECT_EQ(m.host.texts(), std::vector<std::string>{"Can't write file. Error = 6\n"});
+    EXPECT_FALSE(m.emu.loggingOn());
+    EXPECT_EQ(m.emu.registers().PC, kEnd);
+    EXPECT_EQ(ReadFile(m.trace), (Header(m.rom) + LinesOfNops(0, kEnd)).substr(0, kLimit));
+  }
 }
 
 }  // namespace

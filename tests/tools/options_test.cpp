@@ -36,7 +36,7 @@ TEST(Options, ValuesAtTheEdgesOfTheirRangesAndUsageErrors) {
       {{"a.rom", "--key-gap", "4294967295"}, ""},
       {{"a.rom", "--key-gap", "4294967296"}, "--key-gap: '4294967296'" + gap},
       {{"a.rom", "--zoom", "0"}, "--zoom: '0'" + zoom},
-      {{"a.rom", "--zoom", "4"}, "--zoom: '4'" + zoom},
+      {{"a.rom", "--zoom=4"}, "--zoom: '4'" + zoom},
       {{}, "no ROM image given"},
       {{""}, "the ROM image needs a file name, not an empty one"},
       {{"a.rom", "--steps"}, "--steps needs a value"},
