@@ -8,6 +8,7 @@
 #
 #   xvfb_check.sh path/to/zorva        (exit status 77: skipped)
 set -u
+# The real window system, whatever platform the environment asks Qt for.
 export QT_QPA_PLATFORM=xcb
 unset QT_SCALE_FACTOR
 zorva=$(realpath "${1:?usage: xvfb_check.sh path/to/zorva}")
@@ -41,8 +42,6 @@ pids+=("$!")
 until_ok 5 test -s "$work/display" || skip "Xvfb did not start: $(cat "$work/xvfb.log")"
 DISPLAY=":$(cat "$work/display")"
 export DISPLAY
-# The real window system, whatever platform the environment asks Qt for.
-export QT_QPA_PLATFORM=xcb
 
 # The ROM: fill the screen from 0100h (LD HL,0100h; LD DE,3000h; LD BC,0800h;
 # LDIR), wait for a key (IN A,(FFh); CP FFh; JR Z,wait), then write its row
