@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 #include <span>
+#include <utility>
 
 #include "machine/keyboard.h"
 #include "shell/about_dlg.h"
@@ -106,6 +107,7 @@ CZorvaDlg::CZorvaDlg(QWidget* parent) : QDialog(parent) {
 
   connect(&screenTimer_, &QTimer::timeout, this, &CZorvaDlg::OnScreenTimer);
   connect(&titleTimer_, &QTimer::timeout, this, &CZorvaDlg::OnTitleTimer);
+  closeWatch_ = CloseRequestWatch::Install(*this, [this] { NoteCloseRequest(); });
 }
 
 CZorvaDlg::~CZorvaDlg() = default;
@@ -218,20 +220,29 @@ void CZorvaDlg::resizeEvent(QResizeEvent* event) {
 
 void CZorvaDlg::OnAbout() {
   CAboutDlg box(this);
-  modals_->Exec(box);
+  boxes_.Exec(box);
   emu_.RequestFullRedraw();
 }
 
 void CZorvaDlg::OnTest() {
-  RunMessageBox(*modals_, this, tr("Reserved for developers use."));
+  RunMessageBox(boxes_, this, tr("Reserved for developers use."));
   emu_.RequestFullRedraw();
 }
 
 void CZorvaDlg::OnAdvanced() {
-  CProcessorOptionsDlg box(*modals_, this);
+  CProcessorOptionsDlg box(boxes_, this);
   box.SetRunPoints(emu_.runPoints());
   emu_.RequestFullRedraw();
-  if (modals_->Exec(box) == QDialog::Accepted) emu_.OnAdvanced(box.runPoints());
+  if (boxes_.Exec(box) == QDialog::Accepted) emu_.OnAdvanced(box.runPoints());
+}
+
+int CZorvaDlg::Boxes::Exec(QDialog& box) {
+  ++open_;
+  const int result = dlg_.modals_->Exec(box);
+  if (--open_ == 0 && std::exchange(dlg_.closeAfterBoxes_, false) && !dlg_.ended_) {
+    dlg_.emu_.OnClose();  // a run in progress stops after this instruction
+  }
+  return result;
 }
 
 // --- Closing ------------------------------------------------------------------
@@ -241,6 +252,10 @@ void CZorvaDlg::closeEvent(QCloseEvent* event) {
   event->ignore();
   if (!ended_) emu_.OnClose();
   if (ended_) event->accept();
+}
+
+void CZorvaDlg::NoteCloseRequest() {
+  if (boxes_.open()) closeAfterBoxes_ = true;
 }
 
 void CZorvaDlg::EndDialog() {
