@@ -197,7 +197,12 @@ void CZorvaDlg::OnScreenTimer() {
 void CZorvaDlg::OnTitleTimer() {
   if (emu_.closing()) return;
   emu_.RequestFullRedraw();
-  setWindowTitle(QString::fromStdString(emu_.titleText()));
+  SetCaption(QString::fromStdString(emu_.titleText()));
+}
+
+void CZorvaDlg::SetCaption(const QString& text) {
+  // Qt shows the program's name in place of an empty caption; a space looks empty.
+  setWindowTitle(text.isEmpty() ? QStringLiteral(" ") : text);
 }
 
 void CZorvaDlg::OnView(int zoom) {
@@ -319,6 +324,12 @@ void CZorvaDlg::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
     for (const unsigned code : std::as_const(heldKeys_)) emu_.OnKeyUp(code);
     heldKeys_.clear();
+  }
+  // Minimising and restoring change the window's state, not its size, so no
+  // resize event comes: redraw as after any other size change.
+  if (event->type() == QEvent::WindowStateChange) {
+    emu_.RequestFullRedraw();
+    update();
   }
 }
 

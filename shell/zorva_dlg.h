@@ -71,6 +71,9 @@ class CZorvaDlg final : public QDialog {
   void StopScreenTimer() { screenTimer_.stop(); }
   bool ended() const { return ended_; }
 
+  // The caption; an empty one stays empty rather than showing the program's name.
+  void SetCaption(const QString& text);
+
   // Saves a picture of the window to `path` every `periodMs` (test aid).
   void EnableScreenshots(const QString& path, int periodMs);
 

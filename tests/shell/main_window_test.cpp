@@ -252,7 +252,8 @@ void MainWindowTest::runPointDialog() {
 // 100%, 200% and 400% (which has always meant three times): the screen's size,
 // and each cell's glyph in its colours. Then, inside the same run, a
 // colour-only change keeps the old colours at a screen tick and shows only
-// after the title tick's full redraw.
+// after a full redraw: at the title tick (which also leaves an empty caption
+// looking empty), and once the window is restored from minimised.
 void MainWindowTest::screenAtEachViewSize() {
   struct Cell {
     int column, row;
@@ -264,10 +265,17 @@ void MainWindowTest::screenAtEachViewSize() {
     Poke(rom, 0x3000 + 40 * c.row + c.column, 'H');
     Poke(rom, 0x3400 + 40 * c.row + c.column, c.colour);
   }
+  // IN A,(FFh) ; CP FFh ; JR Z,back (wait for a key) or JR NZ,back (for none)
+  const std::vector<uint8_t> waitForKey = {0xDB, 0xFF, 0xFE, 0xFF, 0x28, 0xFA};
+  const std::vector<uint8_t> waitForNoKey = {0xDB, 0xFF, 0xFE, 0xFF, 0x20, 0xFA};
   const int wait = int(rom.size());
-  rom.insert(rom.end(), {0xDB, 0xFF, 0xFE, 0xFF, 0x28, 0xFA});  // IN A,(FFh) ; CP FFh ; JR Z,back
-  Poke(rom, 0x3400, 0x07);                                      // a key: recolour cell (0,0)
-  rom.insert(rom.end(), {0x18, 0xFE});                          // JR to itself
+  rom.insert(rom.end(), waitForKey.begin(), waitForKey.end());
+  Poke(rom, 0x3400, 0x07);  // a key: recolour cell (0,0)
+  rom.insert(rom.end(), waitForNoKey.begin(), waitForNoKey.end());
+  const int secondWait = int(rom.size());
+  rom.insert(rom.end(), waitForKey.begin(), waitForKey.end());
+  Poke(rom, 0x3401, 0x70);              // another key: recolour cell (1,0)
+  rom.insert(rom.end(), {0x18, 0xFE});  // JR to itself
   Window w;
   QVERIFY(SaveRom(w.dir.filePath("screen.rom"), rom));
   w.emu.InitMachine();
@@ -294,18 +302,30 @@ void MainWindowTest::screenAtEachViewSize() {
     }
     QTest::keyPress(&w.dlg, Qt::Key_A);
   };
-  const auto colourChange = [&] {
+  const auto titleTick = [&] {
     check(cells[0], 3, 0x70);
     w.dlg.OnTitleTimer();
     check(cells[0], 3, 0x07);
+    if (!w.dlg.windowTitle().trimmed().isEmpty() || w.dlg.windowTitle().isEmpty())
+      faults << "caption '" + w.dlg.windowTitle() + "'";
+    QTest::keyRelease(&w.dlg, Qt::Key_A);
+  };
+  const auto restored = [&] {
+    check(cells[1], 3, 0x07);
+    w.dlg.showMinimized();
+    w.dlg.showNormal();
+    check(cells[1], 3, 0x70);
     w.emu.OnStop();
   };
   size_t passed = 0;
   const auto steps = RunSteps({{[&] { return w.emu.registers().PC >= wait; }, views},
-                               {[&] { return w.emu.memory()[0x3400] == 0x07; }, colourChange}},
+                               {[&] { return w.emu.memory()[0x3400] == 0x07; }, titleTick},
+                               {[&] { return w.emu.registers().PC >= secondWait; },
+                                [&] { QTest::keyPress(&w.dlg, Qt::Key_A); }},
+                               {[&] { return w.emu.memory()[0x3401] == 0x70; }, restored}},
                               passed, [&] { w.emu.OnStop(); });
   w.dlg.OnCommand(cmd::kStart);  // runs the steps from its pump; returns at Stop
-  QCOMPARE(passed, size_t{2});
+  QCOMPARE(passed, size_t{4});
   QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
