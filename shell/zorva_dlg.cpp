@@ -9,7 +9,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSaveFile>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <span>
 #include <utility>
 
@@ -210,9 +212,23 @@ void CZorvaDlg::OnView(int zoom) {
   client_->setFixedSize(kScreenLeft + Screen::kWidth * zoom + kMarginRight,
                         kScreenTop + Screen::kHeight * zoom + kMarginBottom);
   layout()->activate();  // the new size now, not at the next layout pass
+  KeepOnScreen();
   raise();
   repaint();
   emu_.RequestFullRedraw();
+}
+
+// A window grown by a view command stays within the screen's free area: it
+// moves back from the right and bottom edges as far as it must, but never past
+// the left and top ones, where its caption and menus are.
+void CZorvaDlg::KeepOnScreen() {
+  const QScreen* display = QWidget::screen();
+  if (!isVisible() || display == nullptr) return;  // placed when it is shown
+  const QRect area = display->availableGeometry();
+  const QRect frame = frameGeometry();
+  const QPoint to(std::max(area.left(), std::min(frame.left(), area.right() - frame.width() + 1)),
+                  std::max(area.top(), std::min(frame.top(), area.bottom() - frame.height() + 1)));
+  if (to != frame.topLeft()) move(to);
 }
 
 void CZorvaDlg::resizeEvent(QResizeEvent* event) {
@@ -225,6 +241,13 @@ void CZorvaDlg::resizeEvent(QResizeEvent* event) {
 
 void CZorvaDlg::OnAbout() {
   CAboutDlg box(this);
+  const QScreen* display = QWidget::screen();
+  if (!isVisible() && display != nullptr) {
+    // At start-up Qt would centre the box over the hidden window, which sits
+    // in the screen's corner: centre it on the screen instead.
+    box.adjustSize();
+    box.move(display->availableGeometry().center() - box.rect().center());
+  }
   boxes_.Exec(box);
   emu_.RequestFullRedraw();
 }

@@ -101,6 +101,7 @@ class CZorvaDlg final : public QDialog {
  private:
   void BuildMenus();
   void OnView(int zoom);
+  void KeepOnScreen();
   void OnAbout();
   void OnTest();
   void OnAdvanced();

@@ -106,6 +106,7 @@ class MainWindowTest : public QObject {
   void keysReachTheMatrix();
   void runPointDialog();
   void screenAtEachViewSize();
+  void viewCommandsKeepTheWindowOnScreen();
   void startUpShowsAboutFirst();
   void closingWhileRunningEndsWithTraceClosed();
   void closeRequestWhileABoxIsOpen();
@@ -329,13 +330,61 @@ void MainWindowTest::screenAtEachViewSize() {
   QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
 }
 
-// Without aquarius.rom: the About box before anything is set up, then the
-// missing-ROM message, the ROM dialog, and the automatic Start's refusal.
+// A view command that grows the window keeps it within the screen's free
+// area: back from the right and bottom edges, but never past the top-left
+// corner. A window that fits where it is stays there.
+void MainWindowTest::viewCommandsKeepTheWindowOnScreen() {
+  const struct {
+    const char* name;
+    QPoint from;
+    int view;
+    const char* outcome;
+  } rows[] = {
+      {"100% where it fits", {40, 30}, cmd::kView100, "stays"},
+      {"200% near the bottom right", {500, 600}, cmd::kView200, "kept on screen"},
+      {"400%, wider than the screen", {300, 200}, cmd::kView400, "kept on screen"},
+  };
+  Window w;
+  w.emu.InitMachine();
+  w.dlg.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
+  const QRect area = w.dlg.windowHandle()->screen()->availableGeometry();
+  QCOMPARE(area.size(), QSize(800, 800));  // what the rows are made for
+  // Along each axis: within the area, or from its start when larger.
+  const auto kept = [](int from, int extent, int start, int length) {
+    return extent > length ? from == start : from >= start && from + extent <= start + length;
+  };
+  QStringList got, want;
+  for (const auto& row : rows) {
+    w.dlg.move(row.from);
+    w.dlg.OnCommand(row.view);
+    const QRect frame = w.dlg.frameGeometry();
+    const bool onScreen = kept(frame.left(), frame.width(), area.left(), area.width()) &&
+                          kept(frame.top(), frame.height(), area.top(), area.height());
+    got << QStringLiteral("%1: %2").arg(row.name, frame.topLeft() == row.from ? "stays"
+                                                  : onScreen                  ? "kept on screen"
+                                                                              : "off the screen");
+    want << QStringLiteral("%1: %2").arg(row.name, row.outcome);
+  }
+  QCOMPARE(got, want);
+}
+
+// Without aquarius.rom: the About box before anything is set up, centred on
+// the screen, then the missing-ROM message, the ROM dialog, and the automatic
+// Start's refusal.
 void MainWindowTest::startUpShowsAboutFirst() {
   Window w;
   int zoomAtAbout = 0;
-  w.answer = [&](QDialog&) {
-    if (w.seen.size() == 1) zoomAtAbout = w.dlg.isVisible() ? -1 : w.dlg.screen()->zoom();
+  QPoint aboutOffCentre;
+  w.answer = [&](QDialog& box) {
+    if (w.seen.size() == 1) {
+      zoomAtAbout = w.dlg.isVisible() ? -1 : w.dlg.screen()->zoom();
+      box.show();
+      if (QTest::qWaitForWindowExposed(&box)) {
+        aboutOffCentre = box.frameGeometry().center() -
+                         box.windowHandle()->screen()->availableGeometry().center();
+      }
+    }
     if (w.seen.last().contains(QLatin1String("Cannot run"))) {
       QMetaObject::invokeMethod(&w.dlg, &QWidget::close, Qt::QueuedConnection);
     }
@@ -346,6 +395,8 @@ void MainWindowTest::startUpShowsAboutFirst() {
                                 "QMessageBox: Can't find/open file 'aquarius.rom', error = 2\n",
                                 "QFileDialog", "QMessageBox: Cannot run: No ROM loaded."}));
   QCOMPARE(zoomAtAbout, 1);  // hidden and still at the constructor's zoom, not start-up's 2
+  QVERIFY2(aboutOffCentre.manhattanLength() < 20,
+           qPrintable(QString("%1, %2").arg(aboutOffCentre.x()).arg(aboutOffCentre.y())));
 }
 
 // A close request, with Load Cartridge in the same breath, while the processor
