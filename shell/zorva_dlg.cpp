@@ -1,6 +1,7 @@
 #include "shell/zorva_dlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -131,16 +132,31 @@ void CZorvaDlg::BuildMenus() {
           action, &QAction::triggered, this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
     }
   };
-  addItems(menuBar_->addMenu(QStringLiteral("&File")), kFileItems);
-  addItems(menuBar_->addMenu(QStringLiteral("&Processor")), kProcessorItems);
-  addItems(menuBar_->addMenu(QStringLiteral("&View")), kViewItems);
+  const auto addMenu = [&](const QString& title, std::span<const MenuItem> items) {
+    QMenu* menu = menuBar_->addMenu(title);
+    addItems(menu, items);
+    connect(menu, &QMenu::aboutToHide, this, &CZorvaDlg::GiveKeyboardBackAfterMenu);
+  };
+  addMenu(QStringLiteral("&File"), kFileItems);
+  addMenu(QStringLiteral("&Processor"), kProcessorItems);
+  addMenu(QStringLiteral("&View"), kViewItems);
   // The Debug popup is shown in normal text but cannot be opened: the menu bar
   // holds a plain title that does nothing, and the popup's items stay out of
   // reach of the user. Their commands still work when they arrive.
   debugMenu_ = new QMenu(QStringLiteral("&Debug"), this);
   addItems(debugMenu_, kDebugItems);
   menuBar_->addAction(debugMenu_->title());
-  addItems(menuBar_->addMenu(QStringLiteral("&Help")), kHelpItems);
+  addMenu(QStringLiteral("&Help"), kHelpItems);
+}
+
+void CZorvaDlg::GiveKeyboardBackAfterMenu() {
+  // Escape in a menu closes it but leaves the menu bar holding the keyboard,
+  // a title lit, so that typed letters open menus or vanish. Once the menu has
+  // gone and no other has opened in its place (Left and Right move from menu
+  // to menu), the keys belong to the machine again.
+  QTimer::singleShot(0, this, [this] {
+    if (QApplication::activePopupWidget() == nullptr && menuBar_->hasFocus()) setFocus();
+  });
 }
 
 int CZorvaDlg::exec() {
@@ -342,18 +358,26 @@ void CZorvaDlg::keyReleaseEvent(QKeyEvent* event) {
 
 void CZorvaDlg::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
-  // Keys released while another window has the focus never come back here:
-  // let go of them now, or the machine would see them held for good.
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
-    for (const unsigned code : std::as_const(heldKeys_)) emu_.OnKeyUp(code);
-    heldKeys_.clear();
-  }
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) ReleaseHeldKeys();
   // Minimising and restoring change the window's state, not its size, so no
   // resize event comes: redraw as after any other size change.
   if (event->type() == QEvent::WindowStateChange) {
     emu_.RequestFullRedraw();
     update();
   }
+}
+
+void CZorvaDlg::focusOutEvent(QFocusEvent* event) {
+  QDialog::focusOutEvent(event);
+  // Another window, a menu or any other popup has taken the keyboard.
+  ReleaseHeldKeys();
+}
+
+// Keys released while something else has the keyboard never come back here:
+// let go of them now, or the machine would see them held for good.
+void CZorvaDlg::ReleaseHeldKeys() {
+  for (const unsigned code : std::as_const(heldKeys_)) emu_.OnKeyUp(code);
+  heldKeys_.clear();
 }
 
 // --- Test aid -----------------------------------------------------------------

@@ -95,6 +95,7 @@ class CZorvaDlg final : public QDialog {
   void keyReleaseEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
   // Tab is a key of the machine, not focus navigation.
   bool focusNextPrevChild(bool) override { return false; }
 
@@ -102,6 +103,8 @@ class CZorvaDlg final : public QDialog {
   void BuildMenus();
   void OnView(int zoom);
   void KeepOnScreen();
+  void GiveKeyboardBackAfterMenu();
+  void ReleaseHeldKeys();
   void OnAbout();
   void OnTest();
   void OnAdvanced();
