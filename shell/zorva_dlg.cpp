@@ -95,6 +95,7 @@ CZorvaDlg::CZorvaDlg(QWidget* parent) : QDialog(parent) {
 
   menuBar_ = new QMenuBar(this);
   menuBar_->setFocusPolicy(Qt::NoFocus);
+  menuBar_->installEventFilter(this);
   client_ = new QWidget(this);
   screen_ = new ScreenView(emu_, client_);
   screen_->move(kScreenLeft, kScreenTop);
@@ -135,7 +136,7 @@ void CZorvaDlg::BuildMenus() {
   const auto addMenu = [&](const QString& title, std::span<const MenuItem> items) {
     QMenu* menu = menuBar_->addMenu(title);
     addItems(menu, items);
-    connect(menu, &QMenu::aboutToHide, this, &CZorvaDlg::GiveKeyboardBackAfterMenu);
+    connect(menu, &QMenu::aboutToHide, this, &CZorvaDlg::GiveKeyboardBack);
   };
   addMenu(QStringLiteral("&File"), kFileItems);
   addMenu(QStringLiteral("&Processor"), kProcessorItems);
@@ -149,14 +150,20 @@ void CZorvaDlg::BuildMenus() {
   addMenu(QStringLiteral("&Help"), kHelpItems);
 }
 
-void CZorvaDlg::GiveKeyboardBackAfterMenu() {
-  // Escape in a menu closes it but leaves the menu bar holding the keyboard,
-  // a title lit, so that typed letters open menus or vanish. Once the menu has
-  // gone and no other has opened in its place (Left and Right move from menu
-  // to menu), the keys belong to the machine again.
+// Escape in a menu closes it but leaves the menu bar holding the keyboard, and
+// so does Alt pressed and released on its own; nothing shows it, and typed
+// letters open menus or vanish. The menu bar keeps the keyboard only while one
+// of its menus is open (Left and Right move from menu to menu): once none is,
+// the keys belong to the machine again.
+void CZorvaDlg::GiveKeyboardBack() {
   QTimer::singleShot(0, this, [this] {
     if (QApplication::activePopupWidget() == nullptr && menuBar_->hasFocus()) setFocus();
   });
+}
+
+bool CZorvaDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == menuBar_ && event->type() == QEvent::FocusIn) GiveKeyboardBack();
+  return QDialog::eventFilter(watched, event);
 }
 
 int CZorvaDlg::exec() {

@@ -96,6 +96,7 @@ class CZorvaDlg final : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Tab is a key of the machine, not focus navigation.
   bool focusNextPrevChild(bool) override { return false; }
 
@@ -103,7 +104,7 @@ class CZorvaDlg final : public QDialog {
   void BuildMenus();
   void OnView(int zoom);
   void KeepOnScreen();
-  void GiveKeyboardBackAfterMenu();
+  void GiveKeyboardBack();
   void ReleaseHeldKeys();
   void OnAbout();
   void OnTest();

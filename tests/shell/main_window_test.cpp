@@ -246,6 +246,7 @@ void MainWindowTest::keysComeBackFromMenus() {
     std::vector<Action> actions;
   } rows[] = {
       {"Alt+F, Escape", {altF, escape}},
+      {"Alt pressed and released alone", {key(down, Qt::Key_Alt), key(up, Qt::Key_Alt)}},
       {"Shift held as File opens to a click, released in the menu",
        {key(down, Qt::Key_Shift), clickFile, key(up, Qt::Key_Shift), escape}},
       {"W held as Alt+F opens File, released in the menu",
