@@ -23,7 +23,6 @@ void Emulator::InitMachine() {
   BuildKeyTable(m_.keyboard);
   m_.cpu.BuildParityTable();
   m_.romLoaded = false;
-  runLoopActive_ = false;
   keepRunning_ = false;
   m_.keyboard.shiftDown = false;
   m_.keyboard.ctrlDown = false;
@@ -44,8 +43,16 @@ void Emulator::LoadStartupRom() {
 
 void Emulator::OnStart() {
   m_.screen.fullRedraw = true;
+  if (closing_) return;      // the window is going: it waits for the loop, not a new one
   if (keepRunning_) return;  // running, or parked at the end point
   keepRunning_ = true;
+  // A Stop and a Start handled in one round of events find the stopped loop
+  // still on the stack, its pump not yet returned: that loop starts over
+  // rather than carrying a second one inside it, which would outlive it.
+  if (runLoops_ > 0) {
+    restart_ = true;
+    return;
+  }
   Run(points_.start, points_.end);
 }
 
@@ -55,11 +62,13 @@ int Emulator::Run(uint16_t start, uint16_t end) {
     keepRunning_ = false;
     return 0;
   }
-  runLoopActive_ = true;
-  m_.screen.fullRedraw = true;
+  ++runLoops_;
   Z80& cpu = m_.cpu;
-  cpu.regs.PC = start;
-  if (cpu.regs.PC != end) {
+  do {
+    restart_ = false;
+    m_.screen.fullRedraw = true;
+    cpu.regs.PC = start;
+    if (cpu.regs.PC == end) break;
     // The host says how many instructions may pass before it looks at its
     // message queue again; what it dispatches then takes effect before the
     // next instruction. Commands arrive only through the pump, so a batch
@@ -81,10 +90,14 @@ int Emulator::Run(uint16_t start, uint16_t end) {
       }
       // A host answering 0 would otherwise never be asked again.
       if (untilPump == 0) untilPump = std::max<uint32_t>(host_.PumpMessages(), 1);
-      if (cpu.regs.PC == end) break;
+      if (restart_ || cpu.regs.PC == end) break;
     }
-  }
-  runLoopActive_ = false;
+    // Starting over: from the start point, up to the end point of now.
+    start = points_.start;
+    end = points_.end;
+  } while (restart_ && keepRunning_);
+  restart_ = false;
+  --runLoops_;
   FlushTrace();  // the machine has stopped: whoever looks at the log sees all of it
   if (closing_) {
     host_.PumpMessages();
@@ -114,9 +127,10 @@ void Emulator::OnAdvanced(const RunPoints& points) {
 }
 
 void Emulator::OnClose() {
-  if (runLoopActive_) {
+  // From here on nothing starts again: not Start, not a pending cartridge load.
+  closing_ = true;
+  if (runLoops_ > 0) {
     host_.StopScreenTimer();
-    closing_ = true;
     keepRunning_ = false;
     return;
   }
@@ -144,6 +158,7 @@ void Emulator::OnLoadCartridge() {
     return;
   }
   cartridgePending_ = false;
+  if (closing_) return;  // no dialog for a window that is going
   auto path = host_.ChooseFile(kCartridgeTypes, "*.bin");
   if (!path) return;
   LoadCartridgeFile(*path);

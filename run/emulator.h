@@ -6,6 +6,9 @@
 // messages between instructions, so every other command arrives re-entrantly
 // from inside Host::PumpMessages and reaches the loop only through flags:
 // Stop and a cartridge load clear keepRunning, a close request sets closing.
+// A run nests only from the tail of one whose loop has ended (the cartridge
+// command starts the machine again there); a Start that reaches a stopped loop
+// still on the stack has that loop start over instead.
 //
 //   Emulator emu(host);
 //   emu.InitMachine();
@@ -50,7 +53,8 @@ class Emulator final : private Z80Links {
   // Loads `path` as the ROM or as a cartridge without a dialog (command line use).
   bool LoadRomFile(const std::string& path);
   bool LoadCartridgeFile(const std::string& path);
-  // Closing: at once when no run is in progress, else once the run loop has ended.
+  // Closing: at once when no run loop is on the stack, else once they have all
+  // ended. Either way no run starts after it.
   void OnClose();
   void OnExit() { OnClose(); }
   // Trace log commands.
@@ -79,7 +83,7 @@ class Emulator final : private Z80Links {
   const std::string& romPath() const { return m_.romPath; }
   bool romLoaded() const { return m_.romLoaded; }
   bool keepRunning() const { return keepRunning_; }
-  bool runLoopActive() const { return runLoopActive_; }
+  bool runLoopActive() const { return runLoops_ > 0; }
   bool closing() const { return closing_; }
   bool cartridgePending() const { return cartridgePending_; }
   bool loggingOn() const { return trace_.loggingOn(); }
@@ -102,7 +106,8 @@ class Emulator final : private Z80Links {
   std::string traceFileName_ = "trace.log";
   RunPoints points_;
   bool keepRunning_ = false;
-  bool runLoopActive_ = false;
+  int runLoops_ = 0;      // run loops on the stack, not their tails
+  bool restart_ = false;  // a Start reached the stopped loop before it returned
   bool closing_ = false;
   bool cartridgePending_ = false;
 };

@@ -30,7 +30,7 @@ void QtHost::ShowMessage(std::string_view text, Icon icon) {
                 icon == Icon::Information ? QMessageBox::Information : QMessageBox::NoIcon);
 }
 
-void QtHost::SetCaption(std::string_view text) { dlg_.setWindowTitle(ToQString(text)); }
+void QtHost::SetCaption(std::string_view text) { dlg_.SetCaption(ToQString(text)); }
 
 std::optional<std::string> QtHost::ChooseFile(std::span<const FileType> types,
                                               std::string_view presetName) {

@@ -1,6 +1,7 @@
 #include "shell/zorva_dlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -9,8 +10,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSaveFile>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <span>
+#include <utility>
 
 #include "machine/keyboard.h"
 #include "shell/about_dlg.h"
@@ -91,6 +95,7 @@ CZorvaDlg::CZorvaDlg(QWidget* parent) : QDialog(parent) {
 
   menuBar_ = new QMenuBar(this);
   menuBar_->setFocusPolicy(Qt::NoFocus);
+  menuBar_->installEventFilter(this);
   client_ = new QWidget(this);
   screen_ = new ScreenView(emu_, client_);
   screen_->move(kScreenLeft, kScreenTop);
@@ -106,6 +111,7 @@ CZorvaDlg::CZorvaDlg(QWidget* parent) : QDialog(parent) {
 
   connect(&screenTimer_, &QTimer::timeout, this, &CZorvaDlg::OnScreenTimer);
   connect(&titleTimer_, &QTimer::timeout, this, &CZorvaDlg::OnTitleTimer);
+  closeWatch_ = CloseRequestWatch::Install(*this, [this] { NoteCloseRequest(); });
 }
 
 CZorvaDlg::~CZorvaDlg() = default;
@@ -127,16 +133,37 @@ void CZorvaDlg::BuildMenus() {
           action, &QAction::triggered, this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
     }
   };
-  addItems(menuBar_->addMenu(QStringLiteral("&File")), kFileItems);
-  addItems(menuBar_->addMenu(QStringLiteral("&Processor")), kProcessorItems);
-  addItems(menuBar_->addMenu(QStringLiteral("&View")), kViewItems);
+  const auto addMenu = [&](const QString& title, std::span<const MenuItem> items) {
+    QMenu* menu = menuBar_->addMenu(title);
+    addItems(menu, items);
+    connect(menu, &QMenu::aboutToHide, this, &CZorvaDlg::GiveKeyboardBack);
+  };
+  addMenu(QStringLiteral("&File"), kFileItems);
+  addMenu(QStringLiteral("&Processor"), kProcessorItems);
+  addMenu(QStringLiteral("&View"), kViewItems);
   // The Debug popup is shown in normal text but cannot be opened: the menu bar
   // holds a plain title that does nothing, and the popup's items stay out of
   // reach of the user. Their commands still work when they arrive.
   debugMenu_ = new QMenu(QStringLiteral("&Debug"), this);
   addItems(debugMenu_, kDebugItems);
   menuBar_->addAction(debugMenu_->title());
-  addItems(menuBar_->addMenu(QStringLiteral("&Help")), kHelpItems);
+  addMenu(QStringLiteral("&Help"), kHelpItems);
+}
+
+// Escape in a menu closes it but leaves the menu bar holding the keyboard, and
+// so does Alt pressed and released on its own; nothing shows it, and typed
+// letters open menus or vanish. The menu bar keeps the keyboard only while one
+// of its menus is open (Left and Right move from menu to menu): once none is,
+// the keys belong to the machine again.
+void CZorvaDlg::GiveKeyboardBack() {
+  QTimer::singleShot(0, this, [this] {
+    if (QApplication::activePopupWidget() == nullptr && menuBar_->hasFocus()) setFocus();
+  });
+}
+
+bool CZorvaDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == menuBar_ && event->type() == QEvent::FocusIn) GiveKeyboardBack();
+  return QDialog::eventFilter(watched, event);
 }
 
 int CZorvaDlg::exec() {
@@ -195,7 +222,12 @@ void CZorvaDlg::OnScreenTimer() {
 void CZorvaDlg::OnTitleTimer() {
   if (emu_.closing()) return;
   emu_.RequestFullRedraw();
-  setWindowTitle(QString::fromStdString(emu_.titleText()));
+  SetCaption(QString::fromStdString(emu_.titleText()));
+}
+
+void CZorvaDlg::SetCaption(const QString& text) {
+  // Qt shows the program's name in place of an empty caption; a space looks empty.
+  setWindowTitle(text.isEmpty() ? QStringLiteral(" ") : text);
 }
 
 void CZorvaDlg::OnView(int zoom) {
@@ -203,9 +235,23 @@ void CZorvaDlg::OnView(int zoom) {
   client_->setFixedSize(kScreenLeft + Screen::kWidth * zoom + kMarginRight,
                         kScreenTop + Screen::kHeight * zoom + kMarginBottom);
   layout()->activate();  // the new size now, not at the next layout pass
+  KeepOnScreen();
   raise();
   repaint();
   emu_.RequestFullRedraw();
+}
+
+// A window grown by a view command stays within the screen's free area: it
+// moves back from the right and bottom edges as far as it must, but never past
+// the left and top ones, where its caption and menus are.
+void CZorvaDlg::KeepOnScreen() {
+  const QScreen* display = QWidget::screen();
+  if (!isVisible() || display == nullptr) return;  // placed when it is shown
+  const QRect area = display->availableGeometry();
+  const QRect frame = frameGeometry();
+  const QPoint to(std::max(area.left(), std::min(frame.left(), area.right() - frame.width() + 1)),
+                  std::max(area.top(), std::min(frame.top(), area.bottom() - frame.height() + 1)));
+  if (to != frame.topLeft()) move(to);
 }
 
 void CZorvaDlg::resizeEvent(QResizeEvent* event) {
@@ -218,20 +264,36 @@ void CZorvaDlg::resizeEvent(QResizeEvent* event) {
 
 void CZorvaDlg::OnAbout() {
   CAboutDlg box(this);
-  modals_->Exec(box);
+  const QScreen* display = QWidget::screen();
+  if (!isVisible() && display != nullptr) {
+    // At start-up Qt would centre the box over the hidden window, which sits
+    // in the screen's corner: centre it on the screen instead.
+    box.adjustSize();
+    box.move(display->availableGeometry().center() - box.rect().center());
+  }
+  boxes_.Exec(box);
   emu_.RequestFullRedraw();
 }
 
 void CZorvaDlg::OnTest() {
-  RunMessageBox(*modals_, this, tr("Reserved for developers use."));
+  RunMessageBox(boxes_, this, tr("Reserved for developers use."));
   emu_.RequestFullRedraw();
 }
 
 void CZorvaDlg::OnAdvanced() {
-  CProcessorOptionsDlg box(*modals_, this);
+  CProcessorOptionsDlg box(boxes_, this);
   box.SetRunPoints(emu_.runPoints());
   emu_.RequestFullRedraw();
-  if (modals_->Exec(box) == QDialog::Accepted) emu_.OnAdvanced(box.runPoints());
+  if (boxes_.Exec(box) == QDialog::Accepted) emu_.OnAdvanced(box.runPoints());
+}
+
+int CZorvaDlg::Boxes::Exec(QDialog& box) {
+  ++open_;
+  const int result = dlg_.modals_->Exec(box);
+  if (--open_ == 0 && std::exchange(dlg_.closeAfterBoxes_, false) && !dlg_.ended_) {
+    dlg_.emu_.OnClose();  // a run in progress stops after this instruction
+  }
+  return result;
 }
 
 // --- Closing ------------------------------------------------------------------
@@ -241,6 +303,10 @@ void CZorvaDlg::closeEvent(QCloseEvent* event) {
   event->ignore();
   if (!ended_) emu_.OnClose();
   if (ended_) event->accept();
+}
+
+void CZorvaDlg::NoteCloseRequest() {
+  if (boxes_.open()) closeAfterBoxes_ = true;
 }
 
 void CZorvaDlg::EndDialog() {
@@ -299,12 +365,26 @@ void CZorvaDlg::keyReleaseEvent(QKeyEvent* event) {
 
 void CZorvaDlg::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
-  // Keys released while another window has the focus never come back here:
-  // let go of them now, or the machine would see them held for good.
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
-    for (const unsigned code : std::as_const(heldKeys_)) emu_.OnKeyUp(code);
-    heldKeys_.clear();
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) ReleaseHeldKeys();
+  // Minimising and restoring change the window's state, not its size, so no
+  // resize event comes: redraw as after any other size change.
+  if (event->type() == QEvent::WindowStateChange) {
+    emu_.RequestFullRedraw();
+    update();
   }
+}
+
+void CZorvaDlg::focusOutEvent(QFocusEvent* event) {
+  QDialog::focusOutEvent(event);
+  // Another window, a menu or any other popup has taken the keyboard.
+  ReleaseHeldKeys();
+}
+
+// Keys released while something else has the keyboard never come back here:
+// let go of them now, or the machine would see them held for good.
+void CZorvaDlg::ReleaseHeldKeys() {
+  for (const unsigned code : std::as_const(heldKeys_)) emu_.OnKeyUp(code);
+  heldKeys_.clear();
 }
 
 // --- Test aid -----------------------------------------------------------------

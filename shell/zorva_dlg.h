@@ -14,8 +14,10 @@
 #include <QHash>
 #include <QString>
 #include <QTimer>
+#include <memory>
 
 #include "run/emulator.h"
+#include "shell/close_request_watch.h"
 #include "shell/modal_runner.h"
 #include "shell/qt_host.h"
 
@@ -44,7 +46,13 @@ class CZorvaDlg final : public QDialog {
 
   // Where modal boxes go from now on; `modals` must outlive their use.
   void SetModalRunner(ModalRunner& modals) { modals_ = &modals; }
-  ModalRunner& modals() { return *modals_; }
+  // Every modal box of the window goes through here, to the runner above.
+  ModalRunner& modals() { return boxes_; }
+
+  // A close request from the window system, seen before Qt decides whether
+  // the window gets it. Qt drops it while a modal box is open; it is then kept
+  // and carried out as soon as the last box has closed.
+  void NoteCloseRequest();
 
   // Runs OnInitDialog (once), then the modal loop; returns when the window has ended.
   int exec() override;
@@ -62,6 +70,9 @@ class CZorvaDlg final : public QDialog {
   void EndDialog();
   void StopScreenTimer() { screenTimer_.stop(); }
   bool ended() const { return ended_; }
+
+  // The caption; an empty one stays empty rather than showing the program's name.
+  void SetCaption(const QString& text);
 
   // Saves a picture of the window to `path` every `periodMs` (test aid).
   void EnableScreenshots(const QString& path, int periodMs);
@@ -84,12 +95,17 @@ class CZorvaDlg final : public QDialog {
   void keyReleaseEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Tab is a key of the machine, not focus navigation.
   bool focusNextPrevChild(bool) override { return false; }
 
  private:
   void BuildMenus();
   void OnView(int zoom);
+  void KeepOnScreen();
+  void GiveKeyboardBack();
+  void ReleaseHeldKeys();
   void OnAbout();
   void OnTest();
   void OnAdvanced();
@@ -97,8 +113,23 @@ class CZorvaDlg final : public QDialog {
   unsigned MapKey(const QKeyEvent& event) const;
   static quint64 KeyId(const QKeyEvent& event, unsigned virtualKey);
 
+  // Runs the boxes through the installed runner and counts those open.
+  class Boxes final : public ModalRunner {
+   public:
+    explicit Boxes(CZorvaDlg& dlg) : dlg_(dlg) {}
+    int Exec(QDialog& box) override;
+    bool open() const { return open_ > 0; }
+
+   private:
+    CZorvaDlg& dlg_;
+    int open_ = 0;
+  };
+
   ModalRunner defaultModals_;
   ModalRunner* modals_ = &defaultModals_;
+  Boxes boxes_{*this};
+  std::unique_ptr<CloseRequestWatch> closeWatch_;
+  bool closeAfterBoxes_ = false;
   QtHost host_{*this};
   Emulator emu_{host_};
 

@@ -123,6 +123,53 @@ TEST(RunLoop, CommandsFromInsideThePumpTakeEffectBeforeTheNextInstruction) {
   }
 }
 
+// A Start handled in the same round of events as the Stop or the close that
+// ends a run, while that run's loop is still on the stack: it never nests a
+// second loop inside the first, and after a close nothing starts at all.
+TEST(RunLoop, AStartInTheRoundThatEndsARunNeverNestsASecondRun) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<uint64_t, std::function<void(Machine&)>>> script;  // pump, action
+    uint64_t pumps;
+    uint16_t pc;
+    int posts;  // close requests re-posted by the loop's end
+    bool keepRunning;
+  };
+  const auto stop = [](Machine& m) { m.emu.OnStop(); };
+  const auto start = [](Machine& m) { m.emu.OnStart(); };
+  const auto close = [](Machine& m) { m.emu.OnClose(); };
+  const auto endAt8 = [](Machine& m) { m.emu.OnAdvanced({.start = 0, .end = 8}); };
+  const auto cartridge = [](Machine& m) { m.emu.OnLoadCartridge(); };
+  const Case cases[] = {
+      // One run, from the start point to the new end point, which it then keeps.
+      {"Stop, new run points, Start", {{3, stop}, {3, endAt8}, {3, start}}, 3 + 8, 8, 0, true},
+      {"Stop, Start, and a close later", {{3, stop}, {3, start}, {6, close}}, 6 + 1, 3, 1, false},
+      {"close, Start", {{3, close}, {3, start}}, 3 + 1, 3, 1, false},
+      {"close, and Start in the loop's last pump", {{3, close}, {4, start}}, 3 + 1, 3, 1, false},
+      // The window is going: no file dialog, no new run.
+      {"close, Load Cartridge", {{3, close}, {3, cartridge}}, 3 + 1, 3, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Machine m(kIncA, 0x0000, 0x0020);
+    m.host.fileAnswer = m.dir.Write("game.bin", 16384, 0x11);
+    for (const auto& [pump, action] : c.script) m.host.At(pump, [&m, action] { action(m); });
+    int posts = 0;
+    m.host.onPostClose = [&] {
+      ++posts;
+      EXPECT_FALSE(m.emu.runLoopActive());
+    };
+    m.emu.OnStart();
+    EXPECT_EQ(m.host.pumps, c.pumps);
+    EXPECT_EQ(m.regs().PC, c.pc);
+    EXPECT_EQ(m.regs().A, c.pumps - c.posts);  // one pump per instruction, one per post
+    EXPECT_EQ(posts, c.posts);
+    EXPECT_EQ(m.emu.keepRunning(), c.keepRunning);
+    EXPECT_TRUE(m.host.dialogs.empty());
+    EXPECT_EQ(m.host.windowCloses, 0);
+  }
+}
+
 TEST(RunLoop, StartWithoutARomSaysSoEveryTime) {
   RecordingHost host;
   Emulator emu(host);
