@@ -66,8 +66,13 @@ keys_plain:     defb '=', KEY_BS, '`', KEY_CR, ';', '.'
 keys_shift:     defb '+', KEY_BS, '~', KEY_CR, ':', '>'
                 defb '_', '?', ')', 'P', 'L', '<'
                 defb '(', 'O', 'K', 'M', 'N', 'J'
-                defb '*', 'I', '&', 'U', 'H', 'B'
+                defb '*', 'I', "'", 'U', 'H', 'B'
                 defb '^', 'Y', 'G', 'V', 'C', 'F'
                 defb '%', 'T', '$', 'R', 'D', 'X'
                 defb '#', 'E', 'S', 'Z', ' ', 'A'
-                defb '@', 'W', '!', 'Q', 0, 0
+                defb '"', 'W', '!', 'Q', 0, 0
+
+; With Ctrl: pairs of key index and character, ending with 0FFh. C gives 3,
+; which is Break.
+keys_ctrl:      defb 42, '@', 20, '&', 12, '[', 8, ']', 11, '{', 5, '}'
+                defb 7, 5Ch, 6, '|', 28, 3, 3, KEY_CR, 1, KEY_BS, 0FFh

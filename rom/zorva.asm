@@ -21,7 +21,8 @@
 ;   0000-1FFF  this ROM (0000 boot, 0008-0038 restarts back into the monitor)
 ;   3000-33E7  character memory, 40 x 25; row 0 is the title bar
 ;   3400-37E7  colour memory, one byte a cell: foreground << 4 | background
-;   3800-38FF  monitor variables and buffers
+;   3800-38B7  monitor variables and buffers
+;   38B8-38FF  keyboard state and the 64-key typeahead buffer
 ;   3900-39FF  monitor stack (SP starts at 3A00)
 ;   3A00-BFFF  free for programs
 ;   C000-FFFF  cartridge area
@@ -71,7 +72,6 @@ VARS            equ 3800h
 ROWPTR          equ VARS+0          ; 2: first cell of the cursor's row
 CURROW          equ VARS+2          ; 1: the cursor's row, 1..24
 ATTR            equ VARS+3          ; 1: colour used by line output
-LASTKEY         equ VARS+4          ; 1: key index still held, 0FFh = none
 INLEN           equ VARS+5          ; 1: characters in INBUF
 DUMPNEXT        equ VARS+6          ; 2: where a bare D goes on
 DADDR           equ VARS+8          ; 2: dump address
@@ -84,6 +84,14 @@ LINEBUF         equ VARS+80         ; 40: characters of the line being built
 ATTRBUF         equ LINEBUF+COLS    ; 40: its colours (must follow LINEBUF)
 MBUF            equ VARS+160        ; 24: bytes collected by M
 MBUFLEN         equ 24
+; The keyboard's state, shared by the monitor and BASIC.
+KEYROW          equ VARS+0B8h       ; 1: port 00FF as kpoll saw it last
+RNDSEED         equ VARS+0B9h       ; 2: moves while getkey waits
+BRKFLAG         equ VARS+0BBh       ; 1: not 0 once Ctrl+C was pressed
+KEYHEAD         equ VARS+0BCh       ; 1: where the oldest waiting key is
+KEYCOUNT        equ VARS+0BDh       ; 1: keys waiting
+KEYBUF          equ VARS+0C0h       ; 64: the typeahead ring, 64-aligned
+KEYBUFLEN       equ 64
 WORKEND         equ 3A00h           ; end of the monitor's own RAM
 STACKTOP        equ WORKEND
 
@@ -116,6 +124,9 @@ CART            equ 0C000h
 ; Power-on: a blank screen, then a cartridge with our header, or the monitor.
 boot:
                 ld sp,STACKTOP
+                xor a
+                ld (BRKFLAG),a
+                ld (KEYCOUNT),a
                 call clrall
                 ld hl,cartsig
                 ld de,CART
@@ -149,8 +160,6 @@ jphl:           jp (hl)
 initvars:
                 ld a,DEFATTR
                 ld (ATTR),a
-                ld a,0FFh
-                ld (LASTKEY),a
                 xor a
                 ld (INLEN),a
                 ld hl,0
