@@ -135,12 +135,24 @@ getkey:
                 ld a,(hl)
                 or a
                 jr nz,gk_break
-                inc hl                  ; KEYHEAD
+                call keytake
+                jr z,getkey
+                ret
+gk_break:
+                ld (hl),0
+                ld a,3
+                ret
+
+; keytake: A = the oldest key waiting, NZ; Z when there is none.
+; Keeps BC, DE, HL.
+keytake:
                 ld a,(KEYCOUNT)
                 or a
-                jr z,getkey
+                ret z
                 dec a
                 ld (KEYCOUNT),a
+                push hl
+                ld hl,KEYHEAD
                 ld a,(hl)
                 inc (hl)
                 and KEYBUFLEN-1
@@ -148,11 +160,10 @@ getkey:
                 ld l,a
                 ld h,HIGH KEYBUF
                 ld a,(hl)
+                pop hl
+                or a
                 ret
-gk_break:
-                ld (hl),0
-                ld a,3
-                ret
+
 ; curaddr: HL = the cursor's cell (after the "> " prompt and the text).
 curaddr:
                 ld hl,(ROWPTR)

@@ -28,6 +28,7 @@ t_help:         defm "Commands, numbers in hex:",KEY_CR
                 defm " P                 colour pairs",KEY_CR
                 defm " X                 clear screen",KEY_CR
                 defm " H                 this help",KEY_CR
+                defm " B                 back to BASIC",KEY_CR
                 defm "Free RAM: 3A00-BFFF",0
 
 ; Command letter and handler; a 0 ends the table.
@@ -49,6 +50,8 @@ cmdtab:         defb 'D'
                 defw cmd_x
                 defb 'H'
                 defw cmd_h
+                defb 'B'
+                defw cmd_b
                 defb 0
 
 ; Characters by key index (column * 6 + row). Columns in scan order FE, FD,

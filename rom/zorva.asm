@@ -97,25 +97,155 @@ STACKTOP        equ WORKEND
 
 CART            equ 0C000h
 
+; ---- BASIC -----------------------------------------------------------------
+MAXLINE         equ 72              ; characters in a typed line
+ZONE            equ 14              ; PRINT's comma zones
+; Scratch in the monitor's RAM, free while BASIC runs (the monitor's own
+; variables are set afresh whenever it starts).
+BLINE           equ VARS+8          ; 3: a line being stored: length, number
+BINBUF          equ BLINE+3         ; 74: the typed line, tokenised in place
+INPBUF          equ BINBUF+74       ; 74: answers to INPUT
+NUMBUF          equ INPBUF+74       ; 8: a number as text
+BSTACK          equ STACKTOP        ; BASIC's stack is the monitor's, 3900-39FF
+STKLIMIT        equ 3900h+48        ; expressions nest no deeper than this
+; BASIC's own state, kept while the monitor runs.
+BVARS           equ WORKEND
+VARTAB          equ BVARS+0         ; 2: the end of the program: simple variables
+ARYTAB          equ BVARS+2         ; 2: arrays
+STREND          equ BVARS+4         ; 2: the end of the arrays
+FRETOP          equ BVARS+6         ; 2: the bottom of the string space
+CSP             equ BVARS+8         ; 2: the newest FOR/GOSUB frame
+CURLINE         equ BVARS+10        ; 2: the line running, FFFF: a direct line
+CURLPTR         equ BVARS+12        ; 2: its address
+DATPTR          equ BVARS+14        ; 2: where READ goes on, 0: from the start
+CONTPTR         equ BVARS+16        ; 2: where CONT goes on, 0: it cannot
+CONTLINE        equ BVARS+18        ; 2
+CONTLPTR        equ BVARS+20        ; 2
+TEMPPT          equ BVARS+22        ; 2: the next free temporary
+STMTPTR         equ BVARS+24        ; 2: the statement running
+CURPOS         equ BVARS+26        ; 2: the cursor's cell
+INPPTR          equ BVARS+28        ; 2: the next answer in INPBUF
+INPVARS         equ BVARS+30        ; 2: INPUT's variables, to ask again
+LISTTO          equ BVARS+32        ; 2: LIST's last line
+GCDEST          equ BVARS+34        ; 2: where packing puts the next block
+SUB1            equ BVARS+36        ; 2: an array's subscripts,
+SUB2            equ BVARS+38        ; 2
+DIM1            equ BVARS+40        ; 2: sizes,
+DIM2            equ BVARS+42        ; 2
+AOFS            equ BVARS+44        ; 2: element offset,
+ANAME           equ BVARS+46        ; 2: name
+NSUBS           equ BVARS+48        ; 1: and number of subscripts
+CURCOL          equ BVARS+49        ; 1: the cursor's column
+VALTYP          equ BVARS+50        ; 1: 0 number, 1 string
+VCREATE         equ BVARS+51        ; 1: getvar makes new variables
+TEMPST          equ BVARS+52        ; 48: 16 temporary string descriptors
+TEMPEND         equ TEMPST+48
+CSBOT           equ TEMPEND         ; 512: the FOR/GOSUB stack, growing down
+CSTOP           equ CSBOT+512
+PROGRAM         equ CSTOP           ; the program, then variables, arrays,
+HEAPTOP         equ CART            ; free RAM, and strings up to here
+MINFREE         equ 16              ; kept free when a line is stored
+FORSIZE         equ 13              ; FOR frame
+GOSIZE          equ 7               ; GOSUB frame
+
+; Restarts used by BASIC.
+R_EXPECT        equ 08h
+R_EVALNUM       equ 10h
+R_PUTC          equ 18h
+R_GETC          equ 28h
+
+; Operations of the binary operators.
+OP_ADD          equ 1
+OP_SUB          equ 2
+OP_MUL          equ 3
+OP_DIV          equ 4
+OP_AND          equ 5
+OP_OR           equ 6
+OP_REL          equ 8               ; 8 + LT 1, EQ 2, GT 4
+
+; Tokens: the keywords' numbers in stored lines.
+TK_END          equ 080h
+TK_FOR          equ 081h
+TK_NEXT         equ 082h
+TK_DATA         equ 083h
+TK_INPUT        equ 084h
+TK_DIM          equ 085h
+TK_READ         equ 086h
+TK_LET          equ 087h
+TK_GOTO         equ 088h
+TK_RUN          equ 089h
+TK_IF           equ 08Ah
+TK_RESTORE      equ 08Bh
+TK_GOSUB        equ 08Ch
+TK_RETURN       equ 08Dh
+TK_REM          equ 08Eh
+TK_STOP         equ 08Fh
+TK_ON           equ 090h
+TK_POKE         equ 091h
+TK_PRINT        equ 092h
+TK_CONT         equ 093h
+TK_LIST         equ 094h
+TK_CLEAR        equ 095h
+TK_NEW          equ 096h
+TK_CLS          equ 097h
+TK_MON          equ 098h
+TK_TO           equ 099h
+TK_THEN         equ 09Ah
+TK_STEP         equ 09Bh
+TK_NOT          equ 09Ch
+TK_AND          equ 09Dh
+TK_OR           equ 09Eh
+TK_ABS          equ 09Fh
+TK_SGN          equ 0A0h
+TK_INT          equ 0A1h
+TK_PEEK         equ 0A2h
+TK_FRE          equ 0A3h
+TK_RND          equ 0A4h
+TK_LEN          equ 0A5h
+TK_ASC          equ 0A6h
+TK_VAL          equ 0A7h
+TK_CHRS         equ 0A8h
+TK_STRS         equ 0A9h
+TK_LEFTS        equ 0AAh
+TK_RIGHTS       equ 0ABh
+TK_MIDS         equ 0ACh
+TK_INKEYS       equ 0ADh
+TK_LASTST       equ TK_MON
+TK_FIRSTFN      equ TK_ABS
+TK_LASTFN       equ TK_INKEYS
+TK_COUNT        equ 46
+
 ; ===========================================================================
                 org 0000h
 
                 jp boot
 
-; Restarts: stray code that runs into an RST (or into the 0FFh padding of
-; this ROM) ends up back in the monitor instead of running wild.
+; Restarts: 08-18 and 28 are BASIC's most used routines, one byte to call.
+; Stray code that runs into 20 or 38 (or into the 0FFh padding of this ROM)
+; ends up back in the monitor instead of running wild.
                 ds 0008h-$,0FFh
-                jp warm
+                jp expect
                 ds 0010h-$,0FFh
-                jp warm
+                jp evalnum
                 ds 0018h-$,0FFh
-                jp warm
+                jp putc
                 ds 0020h-$,0FFh
                 jp warm
                 ds 0028h-$,0FFh
-                jp warm
-                ds 0030h-$,0FFh
-                jp warm
+; getc (RST R_GETC), here in full as BASIC calls it more than anything:
+; skip spaces at DE; A = the character there; Z at the end of a statement
+; (0 or a colon). Keeps everything else.
+getc:
+                ld a,(de)
+                cp ' '
+                jr nz,gc_end
+                inc de
+                jr getc
+gc_end:
+                or a
+                ret z
+                cp ':'
+                ret
                 ds 0038h-$,0FFh
                 jp warm
                 ds 0040h-$,0FFh
@@ -133,13 +263,15 @@ boot:
                 ld b,5
 bt_sig:         ld a,(de)
                 cp (hl)
-                jr nz,warm
+                jr nz,bt_basic
                 inc hl
                 inc de
                 djnz bt_sig
                 ld hl,(CART+5)
                 call jphl
-                ; the cartridge returned: carry on into the monitor
+                ; the cartridge returned: carry on into BASIC
+bt_basic:
+                jp bas_cold
 
 ; Monitor start: fresh variables, title bar, hint, then the command loop.
 warm:
@@ -169,10 +301,17 @@ initvars:
                 include "screen.asm"
                 include "keyboard.asm"
                 include "monitor.asm"
+                include "basic.asm"
+                include "basic_screen.asm"
+                include "basic_expr.asm"
+                include "basic_vars.asm"
+                include "basic_strings.asm"
+                include "basic_stmt.asm"
 
 ; Everything from here on is data: no instructions below this label.
 code_end:
                 include "text.asm"
+                include "basic_text.asm"
 
                 if $ > 2000h
                 .error The ROM is larger than 8192 bytes

@@ -19,8 +19,8 @@ add_dependencies(rom_tests zorva_rom zorva-run)
 gtest_discover_tests(rom_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS rom)
 
 # The desktop program on this ROM in a real window under a virtual X server:
-# the title bar's colours and letters, and a dump typed through X (skipped when
-# Xvfb or xdotool is missing).
+# BASIC at power-on, MON and the monitor's title bar, and a dump typed through
+# X (skipped when Xvfb or xdotool is missing).
 if(TARGET zorva)
   add_test(NAME rom_xvfb_check
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/rom/xvfb_rom_check.sh

@@ -195,16 +195,16 @@ std::vector<Case> Cases() {
       {"protected", "m 37ff 1 2\n", Monitor({"> m 37ff 1 2", "?PROTECTED", "> ."}),
        [](const RomRun& r) { EXPECT_EQ(r.memory[0x37FF], 0); }},
       {"clear", "h\nx\n", {kBanner, "> ."}},
-      // The colour table and the help fill 31 rows: text and colours move up eight rows.
+      // The colour table and the help fill 32 rows: text and colours move up nine rows.
       {"help_scrolls",
        "p\nh\n",
        {},
        [](const RomRun& r) {
          ASSERT_EQ(r.rows.size(), 25u);
          EXPECT_EQ(r.rows[0], kBanner);
-         EXPECT_EQ(r.rows[11].substr(0, 10), "  F   F0F1");
-         EXPECT_EQ(r.Colour(11, 7), 0xF0);
-         EXPECT_EQ(std::vector(r.rows.begin() + 12, r.rows.begin() + 15),
+         EXPECT_EQ(r.rows[10].substr(0, 10), "  F   F0F1");
+         EXPECT_EQ(r.Colour(10, 7), 0xF0);
+         EXPECT_EQ(std::vector(r.rows.begin() + 11, r.rows.begin() + 14),
                    (std::vector<std::string>{
                        "> h", "Commands, numbers in hex:", " D [addr [count]]  dump memory"}));
          EXPECT_EQ(r.rows[23], "Free RAM: 3A00-BFFF");
@@ -219,7 +219,7 @@ std::vector<Case> Cases() {
 TEST(Monitor, TypedCommandsLeaveTheExpectedScreen) {
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
-    const RomRun r = RunRom({.typed = c.typed, .cart = c.cart});
+    const RomRun r = RunRom({.typed = "mon\n" + c.typed, .cart = c.cart});
     if (!c.rows.empty()) {
       EXPECT_EQ(r.rows, c.rows);
     }
@@ -231,7 +231,7 @@ TEST(Monitor, TypedCommandsLeaveTheExpectedScreen) {
 // Shift, eight more on Ctrl), and zorva-run types each one the way the ROM reads
 // it: three lines of 32 characters, each answered by ?SYNTAX.
 TEST(Monitor, EveryPrintableCharacterTypesAndReadsBack) {
-  std::string typed;
+  std::string typed = "mon\n";
   for (int c = 0x20; c < 0x7F; ++c) {
     typed += static_cast<char>(c);
     if (c % 32 == 31 || c == 0x7E) typed += '\n';
@@ -251,8 +251,10 @@ TEST(Monitor, EveryCommandReturnsWithin15000Instructions) {
   for (const char* line : {"d 0 80", "m 4000 1 2 3 4 5 6 7 8 9 a b c d e f", "f 4000 7fff 1",
                            "o ff 5a", "c", "p", "x", "h", "d 0 0"}) {
     SCOPED_TRACE(line);
-    const RomRun r =
-        RunRom({.typed = std::string(line) + "\n", .gap = 1'000, .after = 40'000, .trace = true});
+    const RomRun r = RunRom({.typed = "mon\n" + std::string(line) + "\n",
+                             .gap = 1'000,
+                             .after = 40'000,
+                             .trace = true});
     std::vector<size_t> spans;
     for (size_t i = 0, start = 0; i < r.pcs.size(); ++i) {
       if (r.pcs[i] == execute) start = i;
