@@ -125,7 +125,10 @@ il_break:
 il_end:
                 ld (hl),0
                 push af
-                call crlf
+                ld a,b                  ; an empty line moves on a row; a full
+                or a                    ; row has already wrapped to the next
+                call z,crlf
+                call crlf0
                 pop af
                 ret
 

@@ -101,6 +101,8 @@ xp_minus:
                 call isdigit
                 jr nc,xp_negate
                 call number             ; -32768 is a number of its own
+                xor a
+                ld (VALTYP),a
                 ld a,h
                 or l
                 jr z,xp_loop

@@ -286,6 +286,7 @@ resume:
 
 ; RETURN: back after the newest GOSUB, leaving the FOR loops inside it.
 s_return:
+                call endst
                 ld hl,(CSP)
 rt_loop:
                 call csend
@@ -566,6 +567,7 @@ s_run:
                 rst R_GETC
                 jr z,rn_all
                 call getlnum
+                call endst
                 push hl
                 call bclear
                 pop hl
@@ -579,13 +581,18 @@ rn_all:
                 jp goline
 
 ; END, and the end of the program.
-s_bend            equ ready
+s_bend:
+                call endst
+                jp ready
 
 ; STOP: as Ctrl+C.
-s_stop            equ brk
+s_stop:
+                call endst
+                jp brk
 
 ; CONT: go on after STOP or Break.
 s_cont:
+                call endst
                 ld hl,(CONTPTR)
                 ld a,h
                 or l
@@ -817,6 +824,7 @@ s_clear:
 
 ; NEW: forget the program too.
 s_new:
+                call endst
                 call bnew
                 jp ready
 
@@ -843,4 +851,12 @@ clrstack:
 s_cls             equ bcls
 
 ; MON: the monitor; its B comes back.
-s_mon             equ warm
+s_mon:
+                call endst
+                jp warm
+
+; endst: ?SN ERROR unless the statement ends here.
+endst:
+                rst R_GETC
+                ret z
+                jp e_sn

@@ -227,23 +227,6 @@ TEST(Monitor, TypedCommandsLeaveTheExpectedScreen) {
   }
 }
 
-// Every printable character has a key in our layout (quote and apostrophe on
-// Shift, eight more on Ctrl), and zorva-run types each one the way the ROM reads
-// it: three lines of 32 characters, each answered by ?SYNTAX.
-TEST(Monitor, EveryPrintableCharacterTypesAndReadsBack) {
-  std::string typed = "mon\n";
-  for (int c = 0x20; c < 0x7F; ++c) {
-    typed += static_cast<char>(c);
-    if (c % 32 == 31 || c == 0x7E) typed += '\n';
-  }
-  const RomRun r = RunRom({.typed = typed});
-  for (int c = 0x20; c < 0x7F; ++c) {
-    const int line = (c - 0x20) / 32;
-    EXPECT_EQ(r.Char(2 + 2 * line, 2 + c % 32), c) << static_cast<char>(c);
-  }
-  EXPECT_EQ(r.rows.at(7), "?SYNTAX");
-}
-
 // A command that keeps the keyboard unread for more than about 15,000
 // instructions would miss a key typed 20,000 instructions after Enter.
 TEST(Monitor, EveryCommandReturnsWithin15000Instructions) {
