@@ -257,6 +257,7 @@ fl_next:
                 ld l,a
                 jr nc,findfrom
                 inc h
+                call kpoll              ; the keyboard, every 256 bytes
                 jr findfrom
 fl_end:
                 inc a                   ; NZ
@@ -266,7 +267,9 @@ fl_end:
 ; crunch: the text at DE, keywords turned into tokens, written to HL
 ; (HL <= DE, so it can work in place); ends with a 0. Returns HL at the 0.
 ; Text in quotes, after REM and after DATA (to the next colon) stays as
-; typed. Keywords are found in any case and anywhere, as those BASICs did.
+; typed. Keywords are found in any case and anywhere, as those BASICs did;
+; only the few that start with the letter at hand are tried, so each
+; character costs little between two looks at the keyboard.
 crunch:
                 call kpoll
                 ld a,(de)
@@ -281,10 +284,26 @@ crunch:
                 inc de
                 jr cr_token
 cr_word:
+                call upper
+                cp 'A'
+                jr c,cr_char
+                cp 'Z'+1
+                jr nc,cr_char           ; keywords start with a letter
                 push hl
+                ld c,a                  ; C = that letter
+                ld b,0
+                ld hl,kwindex-'A'
+                add hl,bc
+                ld a,(hl)
                 ld hl,keywords
-                ld c,80h                ; token of the keyword tried
-cw_try:
+                add a,l
+                ld l,a
+                jr nc,cw_try
+                inc h
+cw_try:                                 ; the keywords of that letter, in turn
+                ld a,(hl)
+                cp c
+                jr nz,cw_none           ; past them
                 push de
 cw_char:
                 ld a,(de)
@@ -299,6 +318,7 @@ cw_char:
                 inc de
                 jr z,cw_char
                 pop af                  ; found: DE is past it
+                ld c,(hl)               ; its token
                 pop hl
 cr_token:
                 ld (hl),c
@@ -327,12 +347,12 @@ cw_miss:
                 bit 7,(hl)              ; skip the rest of the keyword
                 inc hl
                 jr z,cw_miss
+                inc hl                  ; and its token
                 pop de
-                inc c
-                ld a,(hl)
-                or a
-                jr nz,cw_try
-                pop hl                  ; no keyword: the character as typed
+                jr cw_try
+cw_none:
+                pop hl
+cr_char:                                ; no keyword: the character as typed
                 ld a,(de)
                 ld (hl),a
                 inc hl

@@ -168,6 +168,7 @@ rl_bit:
 
 ; apply: HL = left op DE, operation B, operand type C (0 numbers, 1 strings).
 apply:
+                call kpoll              ; a long expression keeps looking
                 ld a,b
                 cp OP_REL
                 jr nc,ap_rel

@@ -694,24 +694,30 @@ ll_end:
                 inc h
                 ret
 
-; prtoken: print the keyword of token A.
+; prtoken: print the keyword of token A ("?" for a byte that is none).
 prtoken:
                 push hl
                 push bc
-                sub 80h
-                cp TK_COUNT
-                ld b,a
-                ld a,'?'
-                jr nc,pt_put
+                ld c,a
                 ld hl,keywords
-                inc b
-                jr pt_next
-pt_skip:
+pt_find:
+                ld a,(hl)
+                or a
+                ld a,'?'
+                jr z,pt_put
+                push hl
+pt_end:
                 bit 7,(hl)
                 inc hl
-                jr z,pt_skip
-pt_next:
-                djnz pt_skip
+                jr z,pt_end
+                ld a,(hl)               ; its token
+                inc hl
+                cp c
+                jr z,pt_found
+                pop af
+                jr pt_find
+pt_found:
+                pop hl
 pt_char:
                 ld a,(hl)
                 and 7Fh
@@ -782,6 +788,9 @@ di_scan:
                 inc de
                 cp TK_DATA
                 ret z
+                ld a,e                  ; the keyboard, every 256 bytes
+                or a
+                call z,kpoll
                 jr di_scan
 di_eol:
                 inc de
@@ -842,6 +851,8 @@ bclear:
                 ld hl,0
                 ld (DATPTR),hl
                 ld (CONTPTR),hl
+                ld hl,TEMPST
+                ld (TEMPPT),hl
 clrstack:
                 ld hl,CSTOP
                 ld (CSP),hl

@@ -146,6 +146,7 @@ gc:
                 push de
                 ld hl,(VARTAB)          ; simple variables
 gc_var:
+                call kpoll
                 ld de,(ARYTAB)
                 call cphlde
                 jr z,gc_arr

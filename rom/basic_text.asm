@@ -2,103 +2,159 @@
 ; Zorva BASIC: keywords, tables and messages (data only).
 ; ===========================================================================
 
-; The keywords, in token order from 80h; the last character of each has
-; bit 7 set. Statements first (their tokens index stmttab), then the words
-; that only appear inside statements, then the functions (fntab).
+; The keywords, by first letter, each with bit 7 set on its last character
+; and followed by its token (80h and up: statements first, in the order of
+; stmttab, then the words only found inside statements, then the functions,
+; in the order of fntab). The table ends with a 0.
 keywords:
-                defm "EN"
-                defb 'D'+80h
-                defm "FO"
-                defb 'R'+80h
-                defm "NEX"
-                defb 'T'+80h
-                defm "DAT"
-                defb 'A'+80h
-                defm "INPU"
-                defb 'T'+80h
-                defm "DI"
-                defb 'M'+80h
-                defm "REA"
-                defb 'D'+80h
-                defm "LE"
-                defb 'T'+80h
-                defm "GOT"
-                defb 'O'+80h
-                defm "RU"
-                defb 'N'+80h
-                defm "I"
-                defb 'F'+80h
-                defm "RESTOR"
-                defb 'E'+80h
-                defm "GOSU"
-                defb 'B'+80h
-                defm "RETUR"
-                defb 'N'+80h
-                defm "RE"
-                defb 'M'+80h
-                defm "STO"
-                defb 'P'+80h
-                defm "O"
-                defb 'N'+80h
-                defm "POK"
-                defb 'E'+80h
-                defm "PRIN"
-                defb 'T'+80h
-                defm "CON"
-                defb 'T'+80h
-                defm "LIS"
-                defb 'T'+80h
-                defm "CLEA"
-                defb 'R'+80h
-                defm "NE"
-                defb 'W'+80h
-                defm "CL"
-                defb 'S'+80h
-                defm "MO"
-                defb 'N'+80h
-                defm "T"
-                defb 'O'+80h
-                defm "THE"
-                defb 'N'+80h
-                defm "STE"
-                defb 'P'+80h
-                defm "NO"
-                defb 'T'+80h
+kw_a:
                 defm "AN"
-                defb 'D'+80h
-                defm "O"
-                defb 'R'+80h
+                defb 'D'+80h, TK_AND
                 defm "AB"
-                defb 'S'+80h
-                defm "SG"
-                defb 'N'+80h
-                defm "IN"
-                defb 'T'+80h
-                defm "PEE"
-                defb 'K'+80h
-                defm "FR"
-                defb 'E'+80h
-                defm "RN"
-                defb 'D'+80h
-                defm "LE"
-                defb 'N'+80h
+                defb 'S'+80h, TK_ABS
                 defm "AS"
-                defb 'C'+80h
-                defm "VA"
-                defb 'L'+80h
+                defb 'C'+80h, TK_ASC
+kw_b:
+kw_c:
+                defm "CON"
+                defb 'T'+80h, TK_CONT
+                defm "CLEA"
+                defb 'R'+80h, TK_CLEAR
+                defm "CL"
+                defb 'S'+80h, TK_CLS
                 defm "CHR"
-                defb '$'+80h
-                defm "STR"
-                defb '$'+80h
-                defm "LEFT"
-                defb '$'+80h
-                defm "RIGHT"
-                defb '$'+80h
-                defm "MID"
-                defb '$'+80h
+                defb '$'+80h, TK_CHRS
+kw_d:
+                defm "DAT"
+                defb 'A'+80h, TK_DATA
+                defm "DI"
+                defb 'M'+80h, TK_DIM
+kw_e:
+                defm "EN"
+                defb 'D'+80h, TK_END
+kw_f:
+                defm "FO"
+                defb 'R'+80h, TK_FOR
+                defm "FR"
+                defb 'E'+80h, TK_FRE
+kw_g:
+                defm "GOT"
+                defb 'O'+80h, TK_GOTO
+                defm "GOSU"
+                defb 'B'+80h, TK_GOSUB
+kw_h:
+kw_i:
+                defm "INPU"
+                defb 'T'+80h, TK_INPUT
+                defm "I"
+                defb 'F'+80h, TK_IF
+                defm "IN"
+                defb 'T'+80h, TK_INT
                 defm "INKEY"
-                defb '$'+80h
+                defb '$'+80h, TK_INKEYS
+kw_j:
+kw_k:
+kw_l:
+                defm "LE"
+                defb 'T'+80h, TK_LET
+                defm "LIS"
+                defb 'T'+80h, TK_LIST
+                defm "LE"
+                defb 'N'+80h, TK_LEN
+                defm "LEFT"
+                defb '$'+80h, TK_LEFTS
+kw_m:
+                defm "MO"
+                defb 'N'+80h, TK_MON
+                defm "MID"
+                defb '$'+80h, TK_MIDS
+kw_n:
+                defm "NEX"
+                defb 'T'+80h, TK_NEXT
+                defm "NE"
+                defb 'W'+80h, TK_NEW
+                defm "NO"
+                defb 'T'+80h, TK_NOT
+kw_o:
+                defm "O"
+                defb 'N'+80h, TK_ON
+                defm "O"
+                defb 'R'+80h, TK_OR
+kw_p:
+                defm "POK"
+                defb 'E'+80h, TK_POKE
+                defm "PRIN"
+                defb 'T'+80h, TK_PRINT
+                defm "PEE"
+                defb 'K'+80h, TK_PEEK
+kw_q:
+kw_r:
+                defm "REA"
+                defb 'D'+80h, TK_READ
+                defm "RU"
+                defb 'N'+80h, TK_RUN
+                defm "RESTOR"
+                defb 'E'+80h, TK_RESTORE
+                defm "RETUR"
+                defb 'N'+80h, TK_RETURN
+                defm "RE"
+                defb 'M'+80h, TK_REM
+                defm "RN"
+                defb 'D'+80h, TK_RND
+                defm "RIGHT"
+                defb '$'+80h, TK_RIGHTS
+kw_s:
+                defm "STO"
+                defb 'P'+80h, TK_STOP
+                defm "STE"
+                defb 'P'+80h, TK_STEP
+                defm "SG"
+                defb 'N'+80h, TK_SGN
+                defm "STR"
+                defb '$'+80h, TK_STRS
+kw_t:
+                defm "T"
+                defb 'O'+80h, TK_TO
+                defm "THE"
+                defb 'N'+80h, TK_THEN
+kw_u:
+kw_v:
+                defm "VA"
+                defb 'L'+80h, TK_VAL
+kw_w:
+kw_x:
+kw_y:
+kw_z:
                 defb 0
+
+; For each letter, where its keywords start in the table.
+kwindex:
+                defb kw_a-keywords
+                defb kw_b-keywords
+                defb kw_c-keywords
+                defb kw_d-keywords
+                defb kw_e-keywords
+                defb kw_f-keywords
+                defb kw_g-keywords
+                defb kw_h-keywords
+                defb kw_i-keywords
+                defb kw_j-keywords
+                defb kw_k-keywords
+                defb kw_l-keywords
+                defb kw_m-keywords
+                defb kw_n-keywords
+                defb kw_o-keywords
+                defb kw_p-keywords
+                defb kw_q-keywords
+                defb kw_r-keywords
+                defb kw_s-keywords
+                defb kw_t-keywords
+                defb kw_u-keywords
+                defb kw_v-keywords
+                defb kw_w-keywords
+                defb kw_x-keywords
+                defb kw_y-keywords
+                defb kw_z-keywords
 
 stmttab:
                 defw s_bend

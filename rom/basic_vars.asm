@@ -110,6 +110,9 @@ fv_skip:
                 inc hl
                 inc hl
                 inc hl
+                ld a,l                  ; the keyboard, every 256 bytes
+                cp 5
+                call c,kpoll
                 jr fv_loop
 fv_hit:
                 inc hl

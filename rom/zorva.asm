@@ -213,7 +213,6 @@ TK_INKEYS       equ 0ADh
 TK_LASTST       equ TK_MON
 TK_FIRSTFN      equ TK_ABS
 TK_LASTFN       equ TK_INKEYS
-TK_COUNT        equ 46
 
 ; ===========================================================================
                 org 0000h
