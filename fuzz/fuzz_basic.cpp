@@ -60,20 +60,34 @@ __attribute__((used, section("__libfuzzer_extra_counters"))) uint8_t romCoverage
 // The ROM's labels and RAM addresses, from the assembler's symbol file.
 struct Rom {
   std::string image = ZORVA_ROM_IMAGE;
-  std::map<std::string, uint16_t> symbols;
+  uint16_t direct, program, vartab, arytab, strend, fretop, heaptop, csp, csbot, cstop, temppt,
+      tempst, tempend;
 
   Rom() {
+    std::map<std::string, uint16_t> symbols;
     std::ifstream in(ZORVA_ROM_SYMBOLS);
     for (std::string name, equ, value; in >> name >> equ >> value;) {
       for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
       symbols[name] = static_cast<uint16_t>(std::stoul(value, nullptr, 16));
     }
-    ZORVA_CHECK(symbols.count("DIRECT") != 0, "no symbols in %s", ZORVA_ROM_SYMBOLS);
-  }
-  uint16_t operator[](const char* name) const {
-    const auto it = symbols.find(name);
-    ZORVA_CHECK(it != symbols.end(), "no symbol %s", name);
-    return it->second;
+    auto at = [&symbols](const char* name) {
+      const auto it = symbols.find(name);
+      ZORVA_CHECK(it != symbols.end(), "no symbol %s in %s", name, ZORVA_ROM_SYMBOLS);
+      return it->second;
+    };
+    direct = at("DIRECT");
+    program = at("PROGRAM");
+    vartab = at("VARTAB");
+    arytab = at("ARYTAB");
+    strend = at("STREND");
+    fretop = at("FRETOP");
+    heaptop = at("HEAPTOP");
+    csp = at("CSP");
+    csbot = at("CSBOT");
+    cstop = at("CSTOP");
+    temppt = at("TEMPPT");
+    tempst = at("TEMPST");
+    tempend = at("TEMPEND");
   }
 };
 
@@ -179,9 +193,9 @@ class Machine {
   // The run stops at the prompt's first instruction (its end point), and then
   // takes that one instruction, so that the next run starts past it.
   bool RunToPrompt(uint64_t bound, uint16_t from) {
-    if (!Run(bound, from, TheRom()["DIRECT"])) return false;
+    if (!Run(bound, from, TheRom().direct)) return false;
     const std::vector<KeyEvent> keys = host_.TakeQueue();
-    Run(1, TheRom()["DIRECT"], 0xFFFF);
+    Run(1, TheRom().direct, 0xFFFF);
     host_.Queue(keys);
     return true;
   }
@@ -258,18 +272,16 @@ void CheckState(const Machine& m, const std::vector<uint8_t>& atBoot, const std:
       ZORVA_CHECK(mem[a] == atBoot[a], "after '%s': %04X changed from %02X to %02X", l, a,
                   atBoot[a], mem[a]);
   }
-  const uint16_t program = rom["PROGRAM"], vartab = m.Word(rom["VARTAB"]),
-                 arytab = m.Word(rom["ARYTAB"]), strend = m.Word(rom["STREND"]),
-                 fretop = m.Word(rom["FRETOP"]), csp = m.Word(rom["CSP"]),
-                 temppt = m.Word(rom["TEMPPT"]);
+  const uint16_t program = rom.program, vartab = m.Word(rom.vartab), arytab = m.Word(rom.arytab),
+                 strend = m.Word(rom.strend), fretop = m.Word(rom.fretop), csp = m.Word(rom.csp),
+                 temppt = m.Word(rom.temppt);
   ZORVA_CHECK(program < vartab && vartab <= arytab && arytab <= strend && strend <= fretop &&
-                  fretop <= rom["HEAPTOP"],
+                  fretop <= rom.heaptop,
               "after '%s': pointers out of order: %04X %04X %04X %04X %04X", l, vartab, arytab,
-              strend, fretop, rom["HEAPTOP"]);
-  ZORVA_CHECK(csp >= rom["CSBOT"] && csp <= rom["CSTOP"], "after '%s': CSP %04X", l, csp);
-  ZORVA_CHECK(
-      temppt >= rom["TEMPST"] && temppt <= rom["TEMPEND"] && (temppt - rom["TEMPST"]) % 3 == 0,
-      "after '%s': TEMPPT %04X", l, temppt);
+              strend, fretop, rom.heaptop);
+  ZORVA_CHECK(csp >= rom.csbot && csp <= rom.cstop, "after '%s': CSP %04X", l, csp);
+  ZORVA_CHECK(temppt >= rom.tempst && temppt <= rom.tempend && (temppt - rom.tempst) % 3 == 0,
+              "after '%s': TEMPPT %04X", l, temppt);
   // The program's lines, one after the other.
   uint32_t at = program;
   int previous = -1;
@@ -304,8 +316,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& raw : Lines(data, size)) {
     const std::string line = Tamed(raw);
     const auto mem = m->memory();
-    const std::vector<uint8_t> program(mem.begin() + rom["PROGRAM"],
-                                       mem.begin() + m->Word(rom["VARTAB"]));
+    const std::vector<uint8_t> program(mem.begin() + rom.program,
+                                       mem.begin() + m->Word(rom.vartab));
     const size_t first = line.find_first_not_of(' ');
     const bool numbered =
         first != std::string::npos && std::isdigit(static_cast<unsigned char>(line[first]));
@@ -321,9 +333,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (show) PrintScreen(m->memory());
     if (!numbered && !mayErase) {
       const auto now = m->memory();
-      const bool same =
-          static_cast<size_t>(m->Word(rom["VARTAB"]) - rom["PROGRAM"]) == program.size() &&
-          std::equal(program.begin(), program.end(), now.begin() + rom["PROGRAM"]);
+      const bool same = static_cast<size_t>(m->Word(rom.vartab) - rom.program) == program.size() &&
+                        std::equal(program.begin(), program.end(), now.begin() + rom.program);
       ZORVA_CHECK(same, "'%s' changed the stored program", line.c_str());
     }
   }

@@ -35,34 +35,24 @@ xp_loop:
                 push hl                 ; the left operand
                 rst R_GETC
                 jr z,xp_none            ; the end of the statement
-                cp '*'                  ; no operator is below *
-                jr c,xp_none
-                cp TK_AND
-                jr nc,xp_table
-                cp '>'+1
-                jr nc,xp_none
-xp_table:
-                ld hl,optab
+                ld hl,opchars
+                ld b,OPCOUNT
 xp_find:
-                ld c,a
-                ld a,(hl)
-                or a
-                ld a,c
-                jr z,xp_none
                 cp (hl)
-                inc hl
                 jr z,xp_op
                 inc hl
-                inc hl
-                jr xp_find
+                djnz xp_find
 xp_none:
                 pop hl
                 pop bc
                 ret
 xp_op:
-                ld b,(hl)               ; its precedence
-                inc hl
+                ld bc,OPCOUNT
+                add hl,bc
+                ld a,(hl)               ; its precedence
+                add hl,bc
                 ld c,(hl)               ; its operation
+                ld b,a
                 pop hl
                 ex (sp),hl              ; H = the weakest precedence taken
                 ld a,b

@@ -583,6 +583,8 @@ rn_all:
 ; END, and the end of the program.
 s_bend:
                 call endst
+                ld hl,0
+                ld (CONTPTR),hl
                 jp ready
 
 ; STOP: as Ctrl+C.

@@ -200,12 +200,12 @@ fntab:
                 defw fn_mid
                 defw fn_inkey
 
-; Binary operators: character or token, precedence, operation (0: a
-; relation, worked out by relop).
-optab:          defb '+',5,OP_ADD, '-',5,OP_SUB, '*',6,OP_MUL, '/',6,OP_DIV
-                defb TK_AND,2,OP_AND, TK_OR,1,OP_OR
-                defb '<',4,0, '=',4,0, '>',4,0
-                defb 0
+; Binary operators: their characters or tokens, the most used first, then
+; their precedences, then their operations (0: a relation, worked out by
+; relop).
+opchars:        defb '=', '+', '-', '<', '>', '*', '/', TK_AND, TK_OR
+                defb 4, 5, 5, 4, 4, 6, 6, 2, 1
+                defb 0, OP_ADD, OP_SUB, 0, 0, OP_MUL, OP_DIV, OP_AND, OP_OR
 
 ; Minus the powers of ten, for printing numbers.
 pow10:          defw -10000, -1000, -100, -10, -1

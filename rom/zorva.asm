@@ -1,47 +1,39 @@
 ; ===========================================================================
-; Zorva Monitor 1.0 - the system ROM that Zorva boots into.
+; Zorva's system ROM: Zorva BASIC and the Zorva Monitor.
 ;
-; A small machine-code monitor for the Aquarius: it clears the screen, shows
-; a title bar, and then reads one command line at a time from the keyboard.
-; Commands (one letter, any case, numbers in hex):
-;
-;   D [addr [count]]   dump memory, 8 bytes a line (count 1-80, default 40)
-;   M addr bb [bb..]   modify memory
-;   F addr count bb    fill memory
-;   G addr             call a program; it comes back with RET
-;   O port bb          OUT (port),A with A = bb
-;   C                  the character set, 16 x 16
-;   P                  the colour pairs, 16 x 16
-;   X                  clear the screen
-;   H                  help
-;
-; Errors are one line: ?SYNTAX, ?BAD NUMBER or ?PROTECTED.
+; At power-on a cartridge with our header runs first; then BASIC starts
+; (basic*.asm): an integer BASIC in the style of the period's Microsoft
+; BASICs. Its MON enters the monitor (monitor.asm), a one-letter command
+; line in hex (D dump, M modify, F fill, G call, O output, C characters,
+; P colours, X clear, H help), whose B goes back to BASIC with the program
+; and variables as they were. rom/README.md describes both.
 ;
 ; Memory map
-;   0000-1FFF  this ROM (0000 boot, 0008-0038 restarts back into the monitor)
-;   3000-33E7  character memory, 40 x 25; row 0 is the title bar
+;   0000-1FFF  this ROM (0000 boot; restarts below)
+;   3000-33E7  character memory, 40 x 25
 ;   3400-37E7  colour memory, one byte a cell: foreground << 4 | background
-;   3800-38B7  monitor variables and buffers
+;   3800-38B7  monitor variables and buffers; BASIC's line buffers
 ;   38B8-38FF  keyboard state and the 64-key typeahead buffer
-;   3900-39FF  monitor stack (SP starts at 3A00)
-;   3A00-BFFF  free for programs
+;   3900-39FF  the stack (SP starts at 3A00), the monitor's or BASIC's
+;   3A00-3C63  BASIC's state, temporary strings and FOR/GOSUB stack
+;   3C64-BFFF  BASIC's program, variables, arrays and strings (for the
+;              monitor: free for programs from 3A00)
 ;   C000-FFFF  cartridge area
-; M and F refuse to write into 0000-1FFF or 3800-39FF, and F refuses a range
-; that runs past FFFF (answer: ?PROTECTED).
+; The monitor's M and F refuse to write into 0000-1FFF or 3800-39FF, and F
+; refuses a range that runs past FFFF (answer: ?PROTECTED).
 ;
 ; Cartridge header
 ;   C000-C004  the ASCII bytes "ZORVA"
 ;   C005-C006  entry address, low byte first
 ; At power-on the screen is cleared and, when the header is there, the entry
 ; is CALLed on the monitor's stack (just below 3A00); a cartridge that returns
-; lands in the monitor.
-; Without the header the cartridge area is left alone.
+; lands in BASIC. Without the header the cartridge area is left alone.
 ;
 ; The processor this runs on implements a subset of the Z80 instruction set
 ; with simpler flag rules, so this code keeps to: unprefixed opcodes (no DI,
-; EI, DAA or CPL), IN r,(C), LDIR, SET, a few CB shifts, and LD/INC with IX.
-; It relies only on Z and C, and compares 16-bit values byte by byte
-; (SBC HL never sets C here).
+; EI, DAA or CPL), IN r,(C), LDIR, LDDR, SET, a few CB shifts and rotates,
+; and the IX forms the processor has. It relies only on Z and C, and compares
+; 16-bit values byte by byte (SBC HL never sets C here).
 ; ===========================================================================
 
 ; ---- screen -----------------------------------------------------------------
@@ -162,6 +154,7 @@ OP_DIV          equ 4
 OP_AND          equ 5
 OP_OR           equ 6
 OP_REL          equ 8               ; 8 + LT 1, EQ 2, GT 4
+OPCOUNT         equ 9               ; binary operators in opchars
 
 ; Tokens: the keywords' numbers in stored lines.
 TK_END          equ 080h
