@@ -21,6 +21,8 @@
 ; ---- power-on and the monitor's B -------------------------------------------
 bas_cold:
                 ld sp,BSTACK
+                ld hl,BASIC_MAGIC
+                ld (BMAGIC),hl
                 call bnew
                 call bcls
                 ld hl,t_basic
@@ -34,8 +36,14 @@ bas_cold:
                 call prstr
                 jr ready
 
+; bas_warm: back from the monitor. BASIC starts afresh if it never started
+; (the monitor was reached some other way).
 bas_warm:
                 ld sp,BSTACK
+                ld hl,(BMAGIC)
+                ld de,BASIC_MAGIC
+                call cphlde
+                jr nz,bas_cold
                 call bcls
 ready:
                 ld sp,BSTACK

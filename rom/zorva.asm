@@ -15,8 +15,8 @@
 ;   3800-38B7  monitor variables and buffers; BASIC's line buffers
 ;   38B8-38FF  keyboard state and the 64-key typeahead buffer
 ;   3900-39FF  the stack (SP starts at 3A00), the monitor's or BASIC's
-;   3A00-3C63  BASIC's state, temporary strings and FOR/GOSUB stack
-;   3C64-BFFF  BASIC's program, variables, arrays and strings (for the
+;   3A00-3C65  BASIC's state, temporary strings and FOR/GOSUB stack
+;   3C66-BFFF  BASIC's program, variables, arrays and strings (for the
 ;              monitor: free for programs from 3A00)
 ;   C000-FFFF  cartridge area
 ; The monitor's M and F refuse to write into 0000-1FFF or 3800-39FF, and F
@@ -130,13 +130,15 @@ NSUBS           equ BVARS+48        ; 1: and number of subscripts
 CURCOL          equ BVARS+49        ; 1: the cursor's column
 VALTYP          equ BVARS+50        ; 1: 0 number, 1 string
 VCREATE         equ BVARS+51        ; 1: getvar makes new variables
-TEMPST          equ BVARS+52        ; 48: 16 temporary string descriptors
+BMAGIC          equ BVARS+52        ; 2: BASIC_MAGIC once BASIC has started
+TEMPST          equ BVARS+54        ; 48: 16 temporary string descriptors
 TEMPEND         equ TEMPST+48
 CSBOT           equ TEMPEND         ; 512: the FOR/GOSUB stack, growing down
 CSTOP           equ CSBOT+512
 PROGRAM         equ CSTOP           ; the program, then variables, arrays,
 HEAPTOP         equ CART            ; free RAM, and strings up to here
 MINFREE         equ 16              ; kept free when a line is stored
+BASIC_MAGIC     equ 0B45Ah
 FORSIZE         equ 13              ; FOR frame
 GOSIZE          equ 7               ; GOSUB frame
 

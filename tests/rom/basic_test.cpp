@@ -15,7 +15,7 @@ namespace {
 using testing::RomRun;
 using testing::RunRom;
 
-const std::vector<std::string> kBanner = {"ZORVA BASIC 1.0", "33691 BYTES FREE", "OK"};
+const std::vector<std::string> kBanner = {"ZORVA BASIC 1.0", "33689 BYTES FREE", "OK"};
 constexpr char kBreak = '\x03';  // Ctrl+C, as zorva-run types it
 
 // A typed line as the screen shows it: 40 characters a row (Ctrl+C shows nothing).
@@ -177,13 +177,14 @@ TEST(Basic, Statements) {
               {"10 DIM A(5),B$(2,3):A(5)=7:B$(2,3)=\"X\":PRINT A(5);B$(2,3);A(0);B$(0,0)",
                "20 C(10)=3:D(2,10)=4:PRINT C(10)+D(2,10)", "30 DIM E(2):E(3)=1"},
               {" 7 X 0", " 7", "?BS ERROR IN 30"}),
-      Steps("rem_end_clear_new", {{"10 A=1:REM a remark:A=2", {}},
-                                  {"20 PRINT A:END:PRINT 3", {}},
-                                  {"RUN", {" 1", "OK"}},
-                                  {"B=5:CLEAR:PRINT B;A", {" 0  0", "OK"}},
-                                  {"NEW", {"OK"}},
-                                  {"LIST", {"OK"}},
-                                  {"RUN", {"OK"}}}),
+      Steps("rem_end_run_clear_new", {{"10 A=1:REM a remark:A=2", {}},
+                                      {"20 PRINT A:END:PRINT 3", {}},
+                                      {"RUN", {" 1", "OK"}},
+                                      {"RUN 20", {" 0", "OK"}},
+                                      {"B=5:CLEAR 500:PRINT B;A", {" 0  0", "OK"}},
+                                      {"NEW", {"OK"}},
+                                      {"LIST", {"OK"}},
+                                      {"RUN", {"OK"}}}),
       Steps("poke_peek",
             {{"POKE -16384,65:POKE &HC001,66:?PEEK(&HC000);PEEK(-16383)", {" 65  66", "OK"}},
              {"POKE 0,256", {"?FC ERROR", "OK"}}}),
@@ -191,6 +192,9 @@ TEST(Basic, Statements) {
                           {"RUN", {" 1", "BREAK IN 10", "OK"}},
                           {"CONT", {" 2", "OK"}},
                           {"CONT", {"?CN ERROR", "OK"}}}),
+      {"ctrl_c_in_input_and_cont_asks_again",
+       {"10 INPUT A:PRINT A*2", "RUN", std::string(1, kBreak) + "CONT", "21"},
+       {"10 INPUT A:PRINT A*2", "RUN", "?", "BREAK IN 10", "OK", "CONT", "? 21", " 42", "OK"}},
       Steps("ctrl_c_breaks_and_cont_goes_on",
             {{"10 I=I+1:GOTO 10", {}},
              {"RUN", {"BREAK IN 10", "OK"}},
@@ -206,7 +210,7 @@ TEST(Basic, Functions) {
           {{"?ABS(-5);ABS(5);SGN(-9);SGN(0);SGN(9);INT(7);INT(-7)", {" 5  5 -1  0  1  7 -7", "OK"}},
            {"?ABS(-32768)", {"?OV ERROR", "OK"}},
            {"?FRE(0);FRE(\"\")", {" 32767  32767", "OK"}},
-           {"DIM A(15000):?FRE(0):B$=\"XY\"+\"Z\":?FRE(\"\")", {" 3682", " 3671", "OK"}}}),
+           {"DIM A(15000):?FRE(0):B$=\"XY\"+\"Z\":?FRE(\"\")", {" 3680", " 3669", "OK"}}}),
       Steps("string_functions",
             {{"?LEN(\"\");LEN(\"ABC\");ASC(\"A\");CHR$(66);STR$(-12);STR$(5);\"|\"",
               {" 0  3  65 B-12 5|", "OK"}},
@@ -323,6 +327,16 @@ TEST(Basic, StringsUpTo255Characters) {
                      {" 255 123456789012345", "012345-1  255", "?LS ERROR IN 40"})));
 }
 
+// Packing the string space, again and again, keeps every string in use.
+TEST(Basic, StringSpacePacksWithoutLosingStrings) {
+  Check(Long(Program("packing",
+                     {"10 DIM A$(20):FOR I=0 TO 20:A$(I)=STR$(I*I):NEXT:X$=\"kept\"",
+                      "20 FOR J=1 TO 1000:B$=RIGHT$(B$+STR$(J),200):NEXT",
+                      "30 FOR I=0 TO 20:IF A$(I)<>STR$(I*I) THEN PRINT \"LOST\";I",
+                      "40 NEXT:PRINT RIGHT$(B$,9);X$"},
+                     {" 999 1000kept"})));
+}
+
 // Deep GOSUB and FOR nesting ends in ?OM ERROR, and nothing else is hurt:
 // the program lists as it was and the variables hold what they held.
 TEST(Basic, DeepNestingEndsInOutOfMemory) {
@@ -379,6 +393,14 @@ TEST(Basic, MonitorAndBack) {
   EXPECT_EQ(
       RunRom({.typed = "10 A=5\nA=7:B$=\"kept\"\nMON\nB 1\nB\nPRINT A;B$\nLIST\n"}).rows,
       (std::vector<std::string>{"OK", "PRINT A;B$", " 7 kept", "OK", "LIST", "10 A=5", "OK", "."}));
+  // A monitor reached without BASIC ever starting (here a cartridge jumps
+  // into it) sends B to a fresh BASIC.
+  std::vector<uint8_t> cart(16384);
+  const uint8_t start[] = {'Z', 'O', 'R', 'V', 'A', 0x07, 0xC0, 0xFF};  // entry C007: RST 38h
+  std::copy(std::begin(start), std::end(start), cart.begin());
+  const RomRun r = RunRom({.typed = "B\n", .cart = cart});
+  EXPECT_EQ(std::vector(r.rows.end() - 4, r.rows.end()),
+            (std::vector<std::string>{"ZORVA BASIC 1.0", "33689 BYTES FREE", "OK", "."}));
 }
 
 // Every printable character has a key, in BASIC and in the monitor, and
