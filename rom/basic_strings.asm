@@ -42,6 +42,13 @@ pushtemp:
                 push de
                 ex de,hl
                 ld hl,(TEMPPT)
+                push af
+                push de
+                ld de,TEMPEND
+                call cphlde
+                pop de
+                jp nc,e_om              ; all 16 in use
+                pop af
                 push hl
                 ld (hl),a
                 inc hl
@@ -50,9 +57,6 @@ pushtemp:
                 ld (hl),d
                 inc hl
                 ld (TEMPPT),hl
-                ld de,TEMPEND+1
-                call cphlde
-                jp nc,e_om
                 pop hl
                 pop de
                 ld a,1

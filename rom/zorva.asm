@@ -99,7 +99,7 @@ BINBUF          equ BLINE+3         ; 74: the typed line, tokenised in place
 INPBUF          equ BINBUF+74       ; 74: answers to INPUT
 NUMBUF          equ INPBUF+74       ; 8: a number as text
 BSTACK          equ STACKTOP        ; BASIC's stack is the monitor's, 3900-39FF
-STKLIMIT        equ 3900h+48        ; expressions nest no deeper than this
+STKLIMIT        equ 3900h+64        ; expressions nest no deeper than this
 ; BASIC's own state, kept while the monitor runs.
 BVARS           equ WORKEND
 VARTAB          equ BVARS+0         ; 2: the end of the program: simple variables
