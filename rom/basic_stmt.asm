@@ -62,6 +62,10 @@ pr_item:
                 jr z,pr_semi
                 cp ','
                 jr z,pr_comma
+                cp TK_TAB
+                jr z,pr_tab
+                cp TK_SPC
+                jr z,pr_spc
                 call eval
                 ld a,(VALTYP)
                 or a
@@ -80,6 +84,41 @@ pr_after:
 crlf:
                 ld a,KEY_CR
                 rst R_PUTC
+                ret
+; TAB(n) moves on to column n (taken modulo 40) unless the cursor is past
+; it; SPC(n) prints n spaces.
+pr_tab:
+                call pr_arg
+pt_mod:
+                sub COLS
+                jr nc,pt_mod
+                add a,COLS
+                ld b,a
+pt_pad:
+                ld a,(CURCOL)
+                cp b
+                jr nc,pr_after
+                ld a,' '
+                rst R_PUTC
+                jr pt_pad
+pr_spc:
+                call pr_arg
+                ld b,a
+                inc b
+ps_pad:
+                dec b
+                jr z,pr_after
+                ld a,' '
+                rst R_PUTC
+                jr ps_pad
+pr_arg:
+                inc de
+                rst R_EVALNUM
+                call byteval
+                push af
+                ld a,')'
+                rst R_EXPECT
+                pop af
                 ret
 pr_semi:
                 inc de

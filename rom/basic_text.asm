@@ -104,6 +104,8 @@ kw_r:
                 defm "RIGHT"
                 defb '$'+80h, TK_RIGHTS
 kw_s:
+                defm "SPC"
+                defb '('+80h, TK_SPC
                 defm "STO"
                 defb 'P'+80h, TK_STOP
                 defm "STE"
@@ -113,6 +115,8 @@ kw_s:
                 defm "STR"
                 defb '$'+80h, TK_STRS
 kw_t:
+                defm "TAB"
+                defb '('+80h, TK_TAB
                 defm "T"
                 defb 'O'+80h, TK_TO
                 defm "THE"
