@@ -517,13 +517,19 @@ tn_neg:
                 ret
 
 ; item: the next DATA or INPUT item at DE, as the type in VALTYP: HL = a
-; number or a temporary. A string may be in quotes, or runs to the next
-; comma or colon without its trailing spaces. C when the item is not one.
+; number (0 when the item is empty) or a temporary. A string may be in
+; quotes, or runs to the next comma or colon without its trailing spaces.
+; C when the item is not one.
 ; DE is left at the comma, colon or end after it.
 item:
                 ld a,(VALTYP)
                 or a
                 jr nz,it_str
+                rst R_GETC
+                ld hl,0
+                ret z                   ; an empty item is 0
+                cp ','
+                ret z
                 call textnum
                 ret c
 it_end:
