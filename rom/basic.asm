@@ -413,7 +413,7 @@ stmt:
                 ld hl,st_next
                 push hl
                 sub 80h
-                jp c,s_let                ; no keyword: an assignment
+                jp c,s_let              ; no keyword: an assignment
                 cp TK_LASTST-80h+1
                 jp nc,e_sn
                 inc de
@@ -440,10 +440,10 @@ st_end:
                 jp z,ready              ; the end of a direct line
                 ld a,(de)               ; the next line
                 or a
-                jp z,s_bend               ; the end of the program
+                jp z,s_bend             ; the end of the program
                 ex de,hl
 
-; golnext: run the line at HL from its start.
+; goline: run the line at HL from its start.
 goline:
                 ld (CURLPTR),hl
                 inc hl
