@@ -6,13 +6,14 @@
 // case) lose those words: the monitor never comes back to BASIC's prompt on
 // its own, and POKE may write anywhere by design.
 //
-// Each line is typed, one key event every kKeyGap instructions, followed by
-// Enter (with ZORVA_FUZZ_SCREEN set in the environment, the screen is printed
-// after every line). Then, checked after every line:
+// Each line is typed at the prompt, one key event every kTypingGap
+// instructions, followed by Enter (with ZORVA_FUZZ_SCREEN set in the
+// environment, the screen is printed after every line). Then, checked after
+// every line:
 //   - BASIC's prompt comes back within kLineBound instructions; a line that
 //     runs longer (a program looping for ever, or waiting in INPUT) is
-//     broken with Ctrl+C, after which the prompt must be back within
-//     kBreakBound instructions;
+//     broken with Ctrl+C, typed one key event every kBreakGap instructions,
+//     after which the prompt must be back within kBreakBound instructions;
 //   - nothing outside BASIC's own RAM and the screen (0x3000-0xBFFF) was
 //     written: the ROM area, 0x2000-0x2FFF and the cartridge area are as they
 //     were after power-on;
@@ -46,7 +47,11 @@ namespace {
 
 using tools::KeyEvent;
 
-constexpr uint32_t kKeyGap = 400;
+// The line editor looks at the keyboard every few dozen instructions, so
+// typing at the prompt may be quick; a running program looks at it at least
+// every thousand or so (bench/basic_bench measures it), so Ctrl+C is slower.
+constexpr uint32_t kTypingGap = 400;
+constexpr uint32_t kBreakGap = 4000;
 constexpr uint64_t kBootBound = 5'000'000;
 constexpr uint64_t kLineBound = 300'000;
 constexpr uint64_t kBreakBound = 1'000'000;
@@ -96,19 +101,21 @@ const Rom& TheRom() {
   return *rom;
 }
 
-// A window system whose queue holds typed keys, delivered one every kKeyGap
-// instructions; the run stops after the last of them, or at a step limit.
+// A window system whose queue holds typed keys, delivered `gap` instructions
+// apart; the run stops after the last of them, or at a step limit.
 class TypingHost final : public Host {
  public:
   void Attach(Emulator& emulator) { emu_ = &emulator; }
-  void Queue(std::vector<KeyEvent> keys) {
+  void Queue(std::vector<KeyEvent> keys, uint32_t gap = kTypingGap) {
     keys_ = std::move(keys);
     next_ = 0;
+    gap_ = gap;
   }
+  uint32_t gap() const { return gap_; }
   // What is left of the queue, taken out of it.
   std::vector<KeyEvent> TakeQueue() {
     std::vector<KeyEvent> rest(keys_.begin() + static_cast<long>(next_), keys_.end());
-    Queue({});
+    Queue({}, gap_);
     return rest;
   }
   // Delivers what is left of the queue at once, and empties it.
@@ -136,7 +143,7 @@ class TypingHost final : public Host {
     ++executed_;
     if (next_ < keys_.size() && executed_ >= dueAt_) {
       Deliver(keys_[next_++]);
-      dueAt_ = executed_ + kKeyGap;
+      dueAt_ = executed_ + gap_;
       if (next_ == keys_.size()) emu_->OnStop();  // all typed: stop here
     }
     if (executed_ >= limit_) emu_->OnStop();
@@ -158,6 +165,7 @@ class TypingHost final : public Host {
   Emulator* emu_ = nullptr;
   std::vector<KeyEvent> keys_;
   size_t next_ = 0;
+  uint32_t gap_ = kTypingGap;
   uint64_t limit_ = 0;
   uint64_t executed_ = 0;
   uint64_t dueAt_ = 1;
@@ -180,8 +188,8 @@ class Machine {
   // Types the events; the run stops once the last one is delivered, or when
   // BASIC comes back to its prompt (true) on the way, after Ctrl+C; the keys
   // still to come are then let go of at once.
-  bool Type(std::vector<KeyEvent> keys) {
-    host_.Queue(std::move(keys));
+  bool Type(std::vector<KeyEvent> keys, uint32_t gap = kTypingGap) {
+    host_.Queue(std::move(keys), gap);
     const bool prompt = RunToPrompt(UINT64_MAX);
     host_.Flush();
     return prompt;
@@ -194,9 +202,10 @@ class Machine {
   // takes that one instruction, so that the next run starts past it.
   bool RunToPrompt(uint64_t bound, uint16_t from) {
     if (!Run(bound, from, TheRom().direct)) return false;
+    const uint32_t gap = host_.gap();
     const std::vector<KeyEvent> keys = host_.TakeQueue();
     Run(1, TheRom().direct, 0xFFFF);
-    host_.Queue(keys);
+    host_.Queue(keys, gap);
     return true;
   }
   // True when the run reached `end`.
@@ -325,7 +334,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                           std::memchr(program.data(), kTokenNew, program.size()) != nullptr;
 
     m->Type(KeysFor(line + "\n"));
-    if (!m->RunToPrompt(kLineBound) && !m->Type(ctrlC)) {
+    if (!m->RunToPrompt(kLineBound) && !m->Type(ctrlC, kBreakGap)) {
       ZORVA_CHECK(m->RunToPrompt(kBreakBound), "after '%s' and Ctrl+C the prompt did not come back",
                   line.c_str());
     }
