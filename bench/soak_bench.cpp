@@ -1,11 +1,11 @@
 // Soak: our ROM runs for a long time without a window, once left alone and once
-// with monitor commands typed over and over through the key handlers, while
-// the screen is painted as the window's timer would. Each phase prints the
-// resident memory (VmRSS) at its start and end and the instructions per
+// with a BASIC line, RUN and LIST typed over and over through the key handlers,
+// while the screen is painted as the window's timer would. Each phase prints
+// the resident memory (VmRSS) at its start and end and the instructions per
 // second; it fails when memory grew by more than 1 MiB, when the machine
-// showed a message (an unhandled instruction, say), when the monitor answered
-// a typed command with an error (a lost or doubled key), or when the run
-// stopped before the instructions asked for.
+// showed a message (an unhandled instruction, say), when BASIC answered a
+// typed line with an error (a lost or doubled key), or when the run stopped
+// before the instructions asked for.
 //
 //   soak_bench [--instructions N] [--key-gap N] [--rom FILE]
 //
@@ -39,8 +39,8 @@ constexpr int64_t kAllowedGrowthKiB = 1024;
 // second that is some tens of millions of instructions.
 constexpr uint64_t kPaintEvery = uint64_t{1} << 25;
 constexpr int kProgressReports = 10;
-// Typed again and again; each command ends well within one key gap.
-constexpr std::string_view kScript = "D 0000\nH\n";
+// Typed again and again: a line stored (replacing itself), run and listed.
+constexpr std::string_view kScript = "10 FOR I=1 TO 9:PRINT I;:NEXT:PRINT \"|\"\nRUN\nLIST\n";
 
 // Resident memory in KiB, from /proc/self/status; -1 when it cannot be read.
 int64_t ResidentKiB() {
@@ -129,9 +129,9 @@ class SoakHost final : public Host {
       case KeyEvent::Kind::Down: emu_->OnKeyDown(key.code); break;
       case KeyEvent::Kind::Up: emu_->OnKeyUp(key.code); break;
       case KeyEvent::Kind::Ok:
-        // Before each Enter: the monitor must not have answered any earlier
-        // command with an error. Its error lines start with '?'.
-        if (ScreenShows("?SYNTAX") || ScreenShows("?BAD NUMBER")) ++errorsSeen_;
+        // Before each Enter: BASIC must not have answered any earlier line
+        // with an error.
+        if (ScreenShows(" ERROR")) ++errorsSeen_;
         ++commandsTyped_;
         emu_->OnOK();
         break;
@@ -200,7 +200,7 @@ Outcome RunPhase(const char* name, const std::string& rom, uint64_t instructions
   std::printf("  %.1f s wall, %.1f s CPU: %.0f instructions/s (%.0f per CPU second)\n", wall, cpu,
               executed / wall, executed / cpu);
   if (typing) {
-    std::printf("  %llu commands typed, %llu errors seen\n",
+    std::printf("  %llu lines typed, %llu errors seen\n",
                 static_cast<unsigned long long>(host->commandsTyped()),
                 static_cast<unsigned long long>(host->errorsSeen()));
   }
@@ -225,7 +225,7 @@ Outcome RunPhase(const char* name, const std::string& rom, uint64_t instructions
     ok = false;
   }
   if (host->errorsSeen() != 0) {
-    std::printf("  FAIL: the monitor answered typed commands with errors\n");
+    std::printf("  FAIL: BASIC answered typed lines with errors\n");
     ok = false;
   }
   if (typing && host->commandsTyped() == 0) {
@@ -278,7 +278,7 @@ int main(int argc, char** argv) {
   const Outcome alone =
       RunPhase("left alone", rom, instructions, {}, static_cast<uint32_t>(keyGap));
   if (alone == Outcome::NoRom) return 1;
-  const Outcome typing = RunPhase("typing \"D 0000\\nH\\n\" over and over", rom, instructions,
+  const Outcome typing = RunPhase("typing a line, RUN and LIST over and over", rom, instructions,
                                   *script, static_cast<uint32_t>(keyGap));
   const bool ok = alone == Outcome::Pass && typing == Outcome::Pass;
   std::printf("%s\n", ok ? "soak: PASS" : "soak: FAIL");

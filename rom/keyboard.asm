@@ -1,73 +1,167 @@
 ; ===========================================================================
-; Keyboard and line editor.
+; Keyboard: the scan, the typeahead buffer and the monitor's line editor.
 ;
 ; The keyboard is a matrix of 8 columns x 6 rows. A column is selected by a
 ; 0 bit in the high byte of the port address (IN r,(C) uses all of BC), and
 ; the low 6 bits that come back are the rows, 0 = pressed. Column 7F also
 ; carries Shift (bit 4) and Ctrl (bit 5), so those two bits are not keys.
-; Only one key per column shows at a time, so the scan simply takes the first
-; pressed key it finds.
+; Port 00FF holds the row byte of the last key pressed and reads FF again
+; once any key is let go of; a key without a place (Shift, Ctrl, ...)
+; writes 00 there.
+;
+; kpoll looks at port 00FF, and only when it changed does it search the
+; columns for the key just pressed: the column whose byte equals it. So it
+; costs a handful of instructions when nothing happens, and it is called
+; often: between BASIC statements, for every character printed, in every
+; long loop. What it finds goes into a 64-key typeahead buffer, so keys
+; typed while a program runs are kept for INPUT or the next line. Ctrl+C
+; sets BRKFLAG instead and empties the buffer.
 ;
 ; Enter shows up as row bit 3 of column FE, and while it is down column 7F
-; reads 0Fh (Shift and Ctrl seem held): the key tables give CR for both
-; shift states, so Enter works whatever the modifiers say.
-;
-; The processor runs flat out, so a key is taken once when it goes down and
-; again only after everything has been let go of (or another key is pressed).
+; reads 0Fh (Shift and Ctrl seem held): every table gives CR for it.
 ; ===========================================================================
 
-; scan: E = index of the first pressed key (column * 6 + row), or 0FFh.
-scan:
-                ld bc,0FEFFh            ; first column
-                ld e,0
-sc_col:
-                in a,(c)
-                or 0C0h                 ; rows are bits 0-5 only
+; kpoll: take a newly pressed key into the typeahead buffer. Keeps BC, DE, HL.
+kpoll:
+                push hl
+                ld hl,KEYROW
+                in a,(0FFh)
+                cp (hl)
+                jr nz,kp_new
+                pop hl
+                ret
+kp_new:
+                ld (hl),a
+                push de
+                push bc
+                call kp_key
+                pop bc
+                pop de
+                pop hl
+                ret
+
+; kp_key: A = the new byte of port 00FF. Finds the key, its character in
+; the layout of the modifiers held, and stores it.
+kp_key:
                 ld d,a
-                ld a,b
-                cp 7Fh
-                ld a,d
-                jr nz,sc_test
-                or 30h                  ; column 7F: Shift and Ctrl are not keys
-sc_test:
-                cp 0FFh
-                jr nz,sc_row
+                cp 0C0h
+                ret c                   ; 00: a key without a place
+                inc a
+                ret z                   ; FF: let go
+                ld bc,0FEFFh
+                ld e,0                  ; key index of the column's first row
+kk_col:
+                in a,(c)
+                cp d
+                jr z,kk_row
+                rlc b                   ; next column: FE, FD, FB, ... 7F
                 ld a,e
                 add a,6
                 ld e,a
-                rlc b                   ; next column: FE, FD, FB, ... 7F
-                cp 8*6
-                jr c,sc_col
-                ld e,0FFh
-                ret
-sc_row:
-                rrca                    ; lowest 0 bit is the row
-                ret nc
+                cp 7*6
+                jr c,kk_col
+                in a,(c)                ; column 7F: Shift and Ctrl are not rows
+                or 30h
+                cp d
+                ret nz                  ; in no column (already let go)
+kk_row:
+                ld a,d
+kk_bit:
+                rrca                    ; the row is the lowest 0 bit
+                jr nc,kk_found
                 inc e
-                jr sc_row
-
-; getkey: wait for a new key press and return its character in A.
-getkey:
-                call scan
-                ld a,(LASTKEY)
-                cp e
-                jr z,getkey             ; same key still held, or still none
-                ld a,e
-                ld (LASTKEY),a
-                inc a
-                jr z,getkey             ; a release: wait for the next press
-                ld hl,keys_plain
+                jr kk_bit
+kk_found:
                 ld bc,7FFFh
                 in a,(c)
-                and 10h
-                jr nz,gk_look
-                ld hl,keys_shift        ; Shift held
-gk_look:
                 ld d,0
+                bit 5,a
+                jr z,kk_ctrl
+                ld hl,keys_plain
+                bit 4,a
+                jr nz,kk_look
+                ld hl,keys_shift
+kk_look:
                 add hl,de
                 ld a,(hl)
+kk_put:
                 or a
-                jr z,getkey             ; no character on that position
+                ret z                   ; no character there
+                cp 3
+                jr z,kk_break
+                ld c,a
+                ld hl,KEYCOUNT
+                ld a,(hl)
+                cp KEYBUFLEN
+                ret nc                  ; full: the key is lost
+                inc (hl)
+                dec hl                  ; KEYHEAD
+                add a,(hl)
+                and KEYBUFLEN-1
+                or LOW KEYBUF
+                ld l,a
+                ld h,HIGH KEYBUF
+                ld (hl),c
+                ret
+kk_ctrl:
+                ld hl,keys_ctrl         ; pairs of key index and character
+kk_pair:
+                ld a,(hl)
+                inc hl
+                cp e
+                jr z,kk_hit
+                inc hl
+                inc a
+                jr nz,kk_pair           ; the list ends with 0FFh
+                ret
+kk_hit:
+                ld a,(hl)
+                jr kk_put
+kk_break:
+                ld (BRKFLAG),a
+                xor a
+                ld (KEYCOUNT),a
+                ret
+
+; getkey: wait for a key and return its character in A; Ctrl+C gives 3.
+; Keeps BC, DE. While it waits the random seed keeps moving, so RND
+; depends on when keys are pressed.
+getkey:
+                call kpoll
+                ld hl,(RNDSEED)
+                inc hl
+                ld (RNDSEED),hl
+                ld hl,BRKFLAG
+                ld a,(hl)
+                or a
+                jr nz,gk_break
+                call keytake
+                jr z,getkey
+                ret
+gk_break:
+                ld (hl),0
+                ld a,3
+                ret
+
+; keytake: A = the oldest key waiting, NZ; Z when there is none.
+; Keeps BC, DE, HL.
+keytake:
+                ld a,(KEYCOUNT)
+                or a
+                ret z
+                dec a
+                ld (KEYCOUNT),a
+                push hl
+                ld hl,KEYHEAD
+                ld a,(hl)
+                inc (hl)
+                and KEYBUFLEN-1
+                or LOW KEYBUF
+                ld l,a
+                ld h,HIGH KEYBUF
+                ld a,(hl)
+                pop hl
+                or a
                 ret
 
 ; curaddr: HL = the cursor's cell (after the "> " prompt and the text).
@@ -100,6 +194,8 @@ rl_loop:
                 jr z,rl_enter
                 cp KEY_BS
                 jr z,rl_back
+                cp ' '
+                jr c,rl_loop            ; Ctrl+C and other controls: nothing
                 ld c,a
                 ld a,(INLEN)
                 cp MAXLEN

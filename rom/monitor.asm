@@ -414,3 +414,9 @@ cmd_h:
                 call endargs
                 ld hl,t_help
                 jp ptext
+
+; ---- B: back to BASIC ---------------------------------------------------------------
+; The program and variables are where BASIC left them.
+cmd_b:
+                call endargs
+                jp bas_warm

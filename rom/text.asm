@@ -28,6 +28,7 @@ t_help:         defm "Commands, numbers in hex:",KEY_CR
                 defm " P                 colour pairs",KEY_CR
                 defm " X                 clear screen",KEY_CR
                 defm " H                 this help",KEY_CR
+                defm " B                 back to BASIC",KEY_CR
                 defm "Free RAM: 3A00-BFFF",0
 
 ; Command letter and handler; a 0 ends the table.
@@ -49,6 +50,8 @@ cmdtab:         defb 'D'
                 defw cmd_x
                 defb 'H'
                 defw cmd_h
+                defb 'B'
+                defw cmd_b
                 defb 0
 
 ; Characters by key index (column * 6 + row). Columns in scan order FE, FD,
@@ -66,8 +69,13 @@ keys_plain:     defb '=', KEY_BS, '`', KEY_CR, ';', '.'
 keys_shift:     defb '+', KEY_BS, '~', KEY_CR, ':', '>'
                 defb '_', '?', ')', 'P', 'L', '<'
                 defb '(', 'O', 'K', 'M', 'N', 'J'
-                defb '*', 'I', '&', 'U', 'H', 'B'
+                defb '*', 'I', "'", 'U', 'H', 'B'
                 defb '^', 'Y', 'G', 'V', 'C', 'F'
                 defb '%', 'T', '$', 'R', 'D', 'X'
                 defb '#', 'E', 'S', 'Z', ' ', 'A'
-                defb '@', 'W', '!', 'Q', 0, 0
+                defb '"', 'W', '!', 'Q', 0, 0
+
+; With Ctrl: pairs of key index and character, ending with 0FFh. C gives 3,
+; which is Break.
+keys_ctrl:      defb 42, '@', 20, '&', 12, '[', 8, ']', 11, '{', 5, '}'
+                defb 7, 5Ch, 6, '|', 28, 3, 3, KEY_CR, 1, KEY_BS, 0FFh

@@ -1,46 +1,39 @@
 ; ===========================================================================
-; Zorva Monitor 1.0 - the system ROM that Zorva boots into.
+; Zorva's system ROM: Zorva BASIC and the Zorva Monitor.
 ;
-; A small machine-code monitor for the Aquarius: it clears the screen, shows
-; a title bar, and then reads one command line at a time from the keyboard.
-; Commands (one letter, any case, numbers in hex):
-;
-;   D [addr [count]]   dump memory, 8 bytes a line (count 1-80, default 40)
-;   M addr bb [bb..]   modify memory
-;   F addr count bb    fill memory
-;   G addr             call a program; it comes back with RET
-;   O port bb          OUT (port),A with A = bb
-;   C                  the character set, 16 x 16
-;   P                  the colour pairs, 16 x 16
-;   X                  clear the screen
-;   H                  help
-;
-; Errors are one line: ?SYNTAX, ?BAD NUMBER or ?PROTECTED.
+; At power-on a cartridge with our header runs first; then BASIC starts
+; (basic*.asm): an integer BASIC in the style of the period's Microsoft
+; BASICs. Its MON enters the monitor (monitor.asm), a one-letter command
+; line in hex (D dump, M modify, F fill, G call, O output, C characters,
+; P colours, X clear, H help), whose B goes back to BASIC with the program
+; and variables as they were. rom/README.md describes both.
 ;
 ; Memory map
-;   0000-1FFF  this ROM (0000 boot, 0008-0038 restarts back into the monitor)
-;   3000-33E7  character memory, 40 x 25; row 0 is the title bar
+;   0000-1FFF  this ROM (0000 boot; restarts below)
+;   3000-33E7  character memory, 40 x 25
 ;   3400-37E7  colour memory, one byte a cell: foreground << 4 | background
-;   3800-38FF  monitor variables and buffers
-;   3900-39FF  monitor stack (SP starts at 3A00)
-;   3A00-BFFF  free for programs
+;   3800-38B7  monitor variables and buffers; BASIC's line buffers
+;   38B8-38FF  keyboard state and the 64-key typeahead buffer
+;   3900-39FF  the stack (SP starts at 3A00), the monitor's or BASIC's
+;   3A00-3C65  BASIC's state, temporary strings and FOR/GOSUB stack
+;   3C66-BFFF  BASIC's program, variables, arrays and strings (for the
+;              monitor: free for programs from 3A00)
 ;   C000-FFFF  cartridge area
-; M and F refuse to write into 0000-1FFF or 3800-39FF, and F refuses a range
-; that runs past FFFF (answer: ?PROTECTED).
+; The monitor's M and F refuse to write into 0000-1FFF or 3800-39FF, and F
+; refuses a range that runs past FFFF (answer: ?PROTECTED).
 ;
 ; Cartridge header
 ;   C000-C004  the ASCII bytes "ZORVA"
 ;   C005-C006  entry address, low byte first
 ; At power-on the screen is cleared and, when the header is there, the entry
 ; is CALLed on the monitor's stack (just below 3A00); a cartridge that returns
-; lands in the monitor.
-; Without the header the cartridge area is left alone.
+; lands in BASIC. Without the header the cartridge area is left alone.
 ;
 ; The processor this runs on implements a subset of the Z80 instruction set
 ; with simpler flag rules, so this code keeps to: unprefixed opcodes (no DI,
-; EI, DAA or CPL), IN r,(C), LDIR, SET, a few CB shifts, and LD/INC with IX.
-; It relies only on Z and C, and compares 16-bit values byte by byte
-; (SBC HL never sets C here).
+; EI, DAA or CPL), IN r,(C), LDIR, LDDR, SET, a few CB shifts and rotates,
+; and the IX forms the processor has. It relies only on Z and C, and compares
+; 16-bit values byte by byte (SBC HL never sets C here).
 ; ===========================================================================
 
 ; ---- screen -----------------------------------------------------------------
@@ -71,7 +64,6 @@ VARS            equ 3800h
 ROWPTR          equ VARS+0          ; 2: first cell of the cursor's row
 CURROW          equ VARS+2          ; 1: the cursor's row, 1..24
 ATTR            equ VARS+3          ; 1: colour used by line output
-LASTKEY         equ VARS+4          ; 1: key index still held, 0FFh = none
 INLEN           equ VARS+5          ; 1: characters in INBUF
 DUMPNEXT        equ VARS+6          ; 2: where a bare D goes on
 DADDR           equ VARS+8          ; 2: dump address
@@ -84,30 +76,172 @@ LINEBUF         equ VARS+80         ; 40: characters of the line being built
 ATTRBUF         equ LINEBUF+COLS    ; 40: its colours (must follow LINEBUF)
 MBUF            equ VARS+160        ; 24: bytes collected by M
 MBUFLEN         equ 24
+; The keyboard's state, shared by the monitor and BASIC.
+KEYROW          equ VARS+0B8h       ; 1: port 00FF as kpoll saw it last
+RNDSEED         equ VARS+0B9h       ; 2: moves while getkey waits
+BRKFLAG         equ VARS+0BBh       ; 1: not 0 once Ctrl+C was pressed
+KEYHEAD         equ VARS+0BCh       ; 1: where the oldest waiting key is
+KEYCOUNT        equ VARS+0BDh       ; 1: keys waiting
+KEYBUF          equ VARS+0C0h       ; 64: the typeahead ring, 64-aligned
+KEYBUFLEN       equ 64
 WORKEND         equ 3A00h           ; end of the monitor's own RAM
 STACKTOP        equ WORKEND
 
 CART            equ 0C000h
+
+; ---- BASIC -----------------------------------------------------------------
+MAXLINE         equ 72              ; characters in a typed line
+ZONE            equ 14              ; PRINT's comma zones
+; Scratch in the monitor's RAM, free while BASIC runs (the monitor's own
+; variables are set afresh whenever it starts).
+BLINE           equ VARS+8          ; 3: a line being stored: length, number
+BINBUF          equ BLINE+3         ; 74: the typed line, tokenised in place
+INPBUF          equ BINBUF+74       ; 74: answers to INPUT
+NUMBUF          equ INPBUF+74       ; 8: a number as text
+BSTACK          equ STACKTOP        ; BASIC's stack is the monitor's, 3900-39FF
+STKLIMIT        equ 3900h+64        ; expressions nest no deeper than this
+; BASIC's own state, kept while the monitor runs.
+BVARS           equ WORKEND
+VARTAB          equ BVARS+0         ; 2: the end of the program: simple variables
+ARYTAB          equ BVARS+2         ; 2: arrays
+STREND          equ BVARS+4         ; 2: the end of the arrays
+FRETOP          equ BVARS+6         ; 2: the bottom of the string space
+CSP             equ BVARS+8         ; 2: the newest FOR/GOSUB frame
+CURLINE         equ BVARS+10        ; 2: the line running, FFFF: a direct line
+CURLPTR         equ BVARS+12        ; 2: its address
+DATPTR          equ BVARS+14        ; 2: where READ goes on, 0: from the start
+CONTPTR         equ BVARS+16        ; 2: where CONT goes on, 0: it cannot
+CONTLINE        equ BVARS+18        ; 2
+CONTLPTR        equ BVARS+20        ; 2
+TEMPPT          equ BVARS+22        ; 2: the next free temporary
+STMTPTR         equ BVARS+24        ; 2: the statement running
+CURPOS         equ BVARS+26        ; 2: the cursor's cell
+INPPTR          equ BVARS+28        ; 2: the next answer in INPBUF
+INPVARS         equ BVARS+30        ; 2: INPUT's variables, to ask again
+LISTTO          equ BVARS+32        ; 2: LIST's last line
+GCDEST          equ BVARS+34        ; 2: where packing puts the next block
+SUB1            equ BVARS+36        ; 2: an array's subscripts,
+SUB2            equ BVARS+38        ; 2
+DIM1            equ BVARS+40        ; 2: sizes,
+DIM2            equ BVARS+42        ; 2
+AOFS            equ BVARS+44        ; 2: element offset,
+ANAME           equ BVARS+46        ; 2: name
+NSUBS           equ BVARS+48        ; 1: and number of subscripts
+CURCOL          equ BVARS+49        ; 1: the cursor's column
+VALTYP          equ BVARS+50        ; 1: 0 number, 1 string
+VCREATE         equ BVARS+51        ; 1: getvar makes new variables
+BMAGIC          equ BVARS+52        ; 2: BASIC_MAGIC once BASIC has started
+TEMPST          equ BVARS+54        ; 48: 16 temporary string descriptors
+TEMPEND         equ TEMPST+48
+CSBOT           equ TEMPEND         ; 512: the FOR/GOSUB stack, growing down
+CSTOP           equ CSBOT+512
+PROGRAM         equ CSTOP           ; the program, then variables, arrays,
+HEAPTOP         equ CART            ; free RAM, and strings up to here
+MINFREE         equ 16              ; kept free when a line is stored
+BASIC_MAGIC     equ 0B45Ah
+FORSIZE         equ 13              ; FOR frame
+GOSIZE          equ 7               ; GOSUB frame
+
+; Restarts used by BASIC.
+R_EXPECT        equ 08h
+R_EVALNUM       equ 10h
+R_PUTC          equ 18h
+R_GETC          equ 28h
+
+; Operations of the binary operators.
+OP_ADD          equ 1
+OP_SUB          equ 2
+OP_MUL          equ 3
+OP_DIV          equ 4
+OP_AND          equ 5
+OP_OR           equ 6
+OP_REL          equ 8               ; 8 + LT 1, EQ 2, GT 4
+OPCOUNT         equ 9               ; binary operators in opchars
+
+; Tokens: the keywords' numbers in stored lines.
+TK_END          equ 080h
+TK_FOR          equ 081h
+TK_NEXT         equ 082h
+TK_DATA         equ 083h
+TK_INPUT        equ 084h
+TK_DIM          equ 085h
+TK_READ         equ 086h
+TK_LET          equ 087h
+TK_GOTO         equ 088h
+TK_RUN          equ 089h
+TK_IF           equ 08Ah
+TK_RESTORE      equ 08Bh
+TK_GOSUB        equ 08Ch
+TK_RETURN       equ 08Dh
+TK_REM          equ 08Eh
+TK_STOP         equ 08Fh
+TK_ON           equ 090h
+TK_POKE         equ 091h
+TK_PRINT        equ 092h
+TK_CONT         equ 093h
+TK_LIST         equ 094h
+TK_CLEAR        equ 095h
+TK_NEW          equ 096h
+TK_CLS          equ 097h
+TK_MON          equ 098h
+TK_TO           equ 099h
+TK_THEN         equ 09Ah
+TK_STEP         equ 09Bh
+TK_NOT          equ 09Ch
+TK_AND          equ 09Dh
+TK_OR           equ 09Eh
+TK_TAB          equ 09Fh
+TK_SPC          equ 0A0h
+TK_ABS          equ 0A1h
+TK_SGN          equ 0A2h
+TK_INT          equ 0A3h
+TK_PEEK         equ 0A4h
+TK_FRE          equ 0A5h
+TK_RND          equ 0A6h
+TK_LEN          equ 0A7h
+TK_ASC          equ 0A8h
+TK_VAL          equ 0A9h
+TK_CHRS         equ 0AAh
+TK_STRS         equ 0ABh
+TK_LEFTS        equ 0ACh
+TK_RIGHTS       equ 0ADh
+TK_MIDS         equ 0AEh
+TK_INKEYS       equ 0AFh
+TK_LASTST       equ TK_MON
+TK_FIRSTFN      equ TK_ABS
+TK_LASTFN       equ TK_INKEYS
 
 ; ===========================================================================
                 org 0000h
 
                 jp boot
 
-; Restarts: stray code that runs into an RST (or into the 0FFh padding of
-; this ROM) ends up back in the monitor instead of running wild.
+; Restarts: 08-18 and 28 are BASIC's most used routines, one byte to call.
+; Stray code that runs into 20 or 38 (or into the 0FFh padding of this ROM)
+; ends up back in the monitor instead of running wild.
                 ds 0008h-$,0FFh
-                jp warm
+                jp expect
                 ds 0010h-$,0FFh
-                jp warm
+                jp evalnum
                 ds 0018h-$,0FFh
-                jp warm
+                jp putc
                 ds 0020h-$,0FFh
                 jp warm
                 ds 0028h-$,0FFh
-                jp warm
-                ds 0030h-$,0FFh
-                jp warm
+; getc (RST R_GETC), here in full as BASIC calls it more than anything:
+; skip spaces at DE; A = the character there; Z at the end of a statement
+; (0 or a colon). Keeps everything else.
+getc:
+                ld a,(de)
+                cp ' '
+                jr nz,gc_end
+                inc de
+                jr getc
+gc_end:
+                or a
+                ret z
+                cp ':'
+                ret
                 ds 0038h-$,0FFh
                 jp warm
                 ds 0040h-$,0FFh
@@ -116,19 +250,24 @@ CART            equ 0C000h
 ; Power-on: a blank screen, then a cartridge with our header, or the monitor.
 boot:
                 ld sp,STACKTOP
+                xor a
+                ld (BRKFLAG),a
+                ld (KEYCOUNT),a
                 call clrall
                 ld hl,cartsig
                 ld de,CART
                 ld b,5
 bt_sig:         ld a,(de)
                 cp (hl)
-                jr nz,warm
+                jr nz,bt_basic
                 inc hl
                 inc de
                 djnz bt_sig
                 ld hl,(CART+5)
                 call jphl
-                ; the cartridge returned: carry on into the monitor
+                ; the cartridge returned: carry on into BASIC
+bt_basic:
+                jp bas_cold
 
 ; Monitor start: fresh variables, title bar, hint, then the command loop.
 warm:
@@ -149,8 +288,6 @@ jphl:           jp (hl)
 initvars:
                 ld a,DEFATTR
                 ld (ATTR),a
-                ld a,0FFh
-                ld (LASTKEY),a
                 xor a
                 ld (INLEN),a
                 ld hl,0
@@ -160,10 +297,17 @@ initvars:
                 include "screen.asm"
                 include "keyboard.asm"
                 include "monitor.asm"
+                include "basic.asm"
+                include "basic_screen.asm"
+                include "basic_expr.asm"
+                include "basic_vars.asm"
+                include "basic_strings.asm"
+                include "basic_stmt.asm"
 
 ; Everything from here on is data: no instructions below this label.
 code_end:
                 include "text.asm"
+                include "basic_text.asm"
 
                 if $ > 2000h
                 .error The ROM is larger than 8192 bytes

@@ -2,7 +2,7 @@
 # Sets up, builds and runs every test: the release build with its whole test
 # suite (including the real-window check under Xvfb), then the core, machine
 # and run tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the four libFuzzer targets for about a minute each, two at a time.
+# then the five libFuzzer targets for about a minute each, two at a time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -10,7 +10,7 @@ endif()
 file(GLOB rom_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/rom/*.cpp)
 add_executable(rom_tests ${rom_test_sources})
 target_include_directories(rom_tests PRIVATE ${PROJECT_SOURCE_DIR} ${Z80EX_INCLUDE_DIR})
-target_link_libraries(rom_tests PRIVATE ${Z80EX_DASM_LIBRARY} GTest::gtest_main)
+target_link_libraries(rom_tests PRIVATE zorva_tools zorva_testing ${Z80EX_DASM_LIBRARY} GTest::gtest_main)
 target_compile_definitions(rom_tests PRIVATE
   ZORVA_RUN="$<TARGET_FILE:zorva-run>"
   ZORVA_ROM_IMAGE="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>"
@@ -19,8 +19,8 @@ add_dependencies(rom_tests zorva_rom zorva-run)
 gtest_discover_tests(rom_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS rom)
 
 # The desktop program on this ROM in a real window under a virtual X server:
-# the title bar's colours and letters, and a dump typed through X (skipped when
-# Xvfb or xdotool is missing).
+# BASIC at power-on, MON and the monitor's title bar, and a dump typed through
+# X (skipped when Xvfb or xdotool is missing).
 if(TARGET zorva)
   add_test(NAME rom_xvfb_check
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/rom/xvfb_rom_check.sh

@@ -25,7 +25,7 @@ constexpr std::string_view kUsage =
     "  --steps N       stop the run after N instructions (default 100000000); 0 = no limit\n"
     "  --type TEXT     type TEXT on the emulated keyboard, one key press or release\n"
     "                  every --key-gap instructions; a newline or \\n is Enter,\n"
-    "                  a backspace or \\b is Backspace\n"
+    "                  a backspace or \\b is Backspace, 0x03 or \\c is Ctrl+C\n"
     "  --key-gap N     instructions between two key events (default 20000, at least 1)\n"
     "  --trace FILE    log every instruction to FILE (the trace log, otherwise trace.log)\n"
     "  --regs          at the end print the registers on one line\n"
@@ -103,6 +103,7 @@ KeyFor Lookup(char c) {
   switch (c) {
     case ' ': return {vk::kSpace};
     case '\b': return {vk::kBack};
+    case '\x03': return {'C', false, true};
     case ';': return {vk::kOem1};
     case ':': return {vk::kOem1, true};
     case '=': return {vk::kOemPlus};
@@ -163,9 +164,14 @@ std::optional<std::vector<KeyEvent>> KeyEventsFor(std::string_view text, std::st
   std::vector<KeyEvent> events;
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
-    // A shell cannot easily pass a newline, so the two characters \n stand for one.
-    if (c == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == 'b')) {
-      c = text[++i] == 'n' ? '\n' : '\b';
+    // A shell cannot easily pass a newline, so the two characters \n stand for one;
+    // likewise \b for Backspace and \c for Ctrl+C.
+    if (c == '\\' && i + 1 < text.size()) {
+      const char next = text[i + 1];
+      if (next == 'n' || next == 'b' || next == 'c') {
+        c = next == 'n' ? '\n' : next == 'b' ? '\b' : '\x03';
+        ++i;
+      }
     }
     if (c == '\n') {
       events.push_back({Kind::Ok, vk::kReturn});

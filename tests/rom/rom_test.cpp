@@ -1,46 +1,27 @@
 // The system ROM (rom/) as built. Every instruction in its code part must be
 // one the emulated processor carries out, as decoded by an independent
-// disassembler (libz80ex). The monitor is driven as a user meets it: keys
-// typed through the headless runner zorva-run, run as a child process, and
-// judged by the screen, memory and stderr that run leaves.
+// disassembler (libz80ex). The monitor is driven as a user meets it, through
+// zorva-run (rom_run.h).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <z80ex/z80ex_dasm.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <set>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tests/rom/rom_run.h"
+
 namespace zorva {
 namespace {
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<uint8_t> RomImage() {
-  const std::string text = ReadText(ZORVA_ROM_IMAGE);
-  return {text.begin(), text.end()};
-}
-
-// A label's address from the assembler's symbol file ("name  EQU 0ABCDH").
-uint16_t Symbol(const std::string& name) {
-  std::istringstream in(ReadText(ZORVA_ROM_SYMBOLS));
-  for (std::string symbol, equ, value; in >> symbol >> equ >> value;) {
-    if (symbol == name) return static_cast<uint16_t>(std::stoul(value, nullptr, 16));
-  }
-  throw std::runtime_error("no symbol " + name);
-}
+using testing::RomImage;
+using testing::RomRun;
+using testing::RunRom;
+using testing::Symbol;
 
 // ---------------------------------------------------------------------------
 // The image: the code part runs from 0000 to the label code_end, the rest is
@@ -116,56 +97,6 @@ TEST(RomImage, CheckerRefusesMissingForms) {
 // ---------------------------------------------------------------------------
 // The monitor.
 
-struct RomRun {
-  std::vector<std::string> rows;  // up to the last non-empty row, trailing spaces trimmed
-  std::string err;
-  std::vector<uint8_t> memory;
-  std::vector<uint16_t> pcs;  // with a trace: the PC of every instruction
-  uint8_t Char(int row, int col) const { return memory.at(0x3000 + 40 * row + col); }
-  uint8_t Colour(int row, int col) const { return memory.at(0x3400 + 40 * row + col); }
-};
-
-// Types `text` (no single quotes; "\n" is Enter), one key event every `gap`
-// instructions, and runs on long enough for the last command to finish. The
-// run must end cleanly, with no 'message:' line (that is how an instruction
-// the processor lacks shows) and with every key typed.
-RomRun RunRom(const std::string& text, const std::vector<uint8_t>& cart = {}, uint32_t gap = 20'000,
-              bool trace = false) {
-  char name[] = "/tmp/zorva-rom-XXXXXX";
-  if (mkdtemp(name) == nullptr) throw std::runtime_error("mkdtemp failed");
-  const std::string dir = name;
-  // Four events per character is more than any key needs (Shift adds two).
-  const uint64_t steps = 4 * text.size() * gap + (trace ? 40'000 : 300'000);
-  std::string command = std::string("'") + ZORVA_RUN + "' --screen --dump " + dir +
-                        "/mem --key-gap " + std::to_string(gap) + " --steps " +
-                        std::to_string(steps) + " --type '" + text + "'";
-  if (!cart.empty()) {
-    std::ofstream(dir + "/cart").write(reinterpret_cast<const char*>(cart.data()), 16384);
-    command += " --cart " + dir + "/cart";
-  }
-  if (trace) command += " --trace " + dir + "/trace";
-  const int status = std::system(
-      (command + " '" + ZORVA_ROM_IMAGE + "' >" + dir + "/out 2>" + dir + "/err").c_str());
-
-  RomRun r;
-  r.err = ReadText(dir + "/err");
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << r.err;
-  EXPECT_EQ(r.err.find("message:"), std::string::npos) << r.err;
-  EXPECT_EQ(r.err.find("run ended before"), std::string::npos) << r.err;
-  const std::string memory = ReadText(dir + "/mem");
-  r.memory.assign(memory.begin(), memory.end());
-  std::istringstream screen(ReadText(dir + "/out")), log(ReadText(dir + "/trace"));
-  for (std::string line; std::getline(screen, line); r.rows.push_back(line)) {
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-  }
-  while (!r.rows.empty() && r.rows.back().empty()) r.rows.pop_back();
-  for (std::string line; std::getline(log, line);) {
-    if (line.rfind("PC:", 0) == 0) r.pcs.push_back(std::stoul(line.substr(3), nullptr, 16));
-  }
-  std::filesystem::remove_all(dir);
-  return r;
-}
-
 constexpr const char* kBanner = " ZORVA MONITOR 1.0";
 constexpr uint8_t kPromptColour = 0x3C;
 
@@ -224,14 +155,14 @@ std::vector<Case> Cases() {
            EXPECT_EQ(r.Colour(2, c), c == 0 ? kPromptColour : 0x7C);  // prompt, text
          }
        }},
-      {"dump_rom", "D 0000\\n", Monitor(romDump)},
-      {"modify_then_dump", "m 4000 12 ab Cd 7 41 7e 7f 20 0\\nd 4000 a\\n",
+      {"dump_rom", "D 0000\n", Monitor(romDump)},
+      {"modify_then_dump", "m 4000 12 ab Cd 7 41 7e 7f 20 0\nd 4000 a\n",
        Monitor({"> m 4000 12 ab Cd 7 41 7e 7f 20 0", "> d 4000 a",
                 "4000: 12 AB CD 07 41 7E 7F 20 ....A~.", Dump(0x4008, {0, 0}), "> ."})},
-      {"fill_up_to_the_end_of_free_ram", "f 4001 7ffe e5\\nd 4000 2\\n",
+      {"fill_up_to_the_end_of_free_ram", "f 4001 7ffe e5\nd 4000 2\n",
        Monitor({"> f 4001 7ffe e5", "> d 4000 2", Dump(0x4000, {0, 0xE5}), "> ."}),
        [](const RomRun& r) { EXPECT_EQ(r.memory[0xBFFE] << 8 | r.memory[0xBFFF], 0xE500); }},
-      {"scramble_port_twice", "o ff 5a\\nd c000 2\\nO FF 5A\\nd c000 2\\n",
+      {"scramble_port_twice", "o ff 5a\nd c000 2\nO FF 5A\nd c000 2\n",
        Monitor({"> o ff 5a", "> d c000 2", Dump(0xC000, {'N' ^ 0x5A, 'O' ^ 0x5A}), "> O FF 5A",
                 "> d c000 2", Dump(0xC000, {'N', 'O'}), "> ."}),
        [cart](const RomRun& r) {
@@ -242,11 +173,11 @@ std::vector<Case> Cases() {
        },
        cart},
       {"call_returns",
-       "m 4000 3e 21 32 27 30 c9\\ng 4000\\n",  // LD A,'!'; LD (3027h),A; RET
+       "m 4000 3e 21 32 27 30 c9\ng 4000\n",  // LD A,'!'; LD (3027h),A; RET
        {kBanner + std::string(21, ' ') + "!", "Type H for help.", "> m 4000 3e 21 32 27 30 c9",
         "> g 4000", "> ."}},
       {"character_set",
-       "x\\nc\\n",
+       "x\nc\n",
        {},
        [](const RomRun& r) {
          EXPECT_EQ(r.rows.at(2), "      0 1 2 3 4 5 6 7 8 9 A B C D E F");
@@ -256,24 +187,24 @@ std::vector<Case> Cases() {
          }
          EXPECT_EQ(r.rows.at(19), "> .");
        }},
-      {"unknown_command", "z 1\\nm 4000 a5\\nd 4000 1\\n",
+      {"unknown_command", "z 1\nm 4000 a5\nd 4000 1\n",
        Monitor({"> z 1", "?SYNTAX", "> m 4000 a5", "> d 4000 1", Dump(0x4000, {0xA5}), "> ."}),
        [](const RomRun& r) { EXPECT_EQ(r.Colour(3, 39), 0x1C) << "error colour"; }},
-      {"bad_number", "d 12g\\n", Monitor({"> d 12g", "?BAD NUMBER", "> ."})},
+      {"bad_number", "d 12g\n", Monitor({"> d 12g", "?BAD NUMBER", "> ."})},
       // Nothing is written when the range runs into the monitor's own RAM.
-      {"protected", "m 37ff 1 2\\n", Monitor({"> m 37ff 1 2", "?PROTECTED", "> ."}),
+      {"protected", "m 37ff 1 2\n", Monitor({"> m 37ff 1 2", "?PROTECTED", "> ."}),
        [](const RomRun& r) { EXPECT_EQ(r.memory[0x37FF], 0); }},
-      {"clear", "h\\nx\\n", {kBanner, "> ."}},
-      // The colour table and the help fill 31 rows: text and colours move up eight rows.
+      {"clear", "h\nx\n", {kBanner, "> ."}},
+      // The colour table and the help fill 32 rows: text and colours move up nine rows.
       {"help_scrolls",
-       "p\\nh\\n",
+       "p\nh\n",
        {},
        [](const RomRun& r) {
          ASSERT_EQ(r.rows.size(), 25u);
          EXPECT_EQ(r.rows[0], kBanner);
-         EXPECT_EQ(r.rows[11].substr(0, 10), "  F   F0F1");
-         EXPECT_EQ(r.Colour(11, 7), 0xF0);
-         EXPECT_EQ(std::vector(r.rows.begin() + 12, r.rows.begin() + 15),
+         EXPECT_EQ(r.rows[10].substr(0, 10), "  F   F0F1");
+         EXPECT_EQ(r.Colour(10, 7), 0xF0);
+         EXPECT_EQ(std::vector(r.rows.begin() + 11, r.rows.begin() + 14),
                    (std::vector<std::string>{
                        "> h", "Commands, numbers in hex:", " D [addr [count]]  dump memory"}));
          EXPECT_EQ(r.rows[23], "Free RAM: 3A00-BFFF");
@@ -288,7 +219,7 @@ std::vector<Case> Cases() {
 TEST(Monitor, TypedCommandsLeaveTheExpectedScreen) {
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
-    const RomRun r = RunRom(c.typed, c.cart);
+    const RomRun r = RunRom({.typed = "mon\n" + c.typed, .cart = c.cart});
     if (!c.rows.empty()) {
       EXPECT_EQ(r.rows, c.rows);
     }
@@ -303,7 +234,10 @@ TEST(Monitor, EveryCommandReturnsWithin15000Instructions) {
   for (const char* line : {"d 0 80", "m 4000 1 2 3 4 5 6 7 8 9 a b c d e f", "f 4000 7fff 1",
                            "o ff 5a", "c", "p", "x", "h", "d 0 0"}) {
     SCOPED_TRACE(line);
-    const RomRun r = RunRom(std::string(line) + "\\n", {}, 1'000, true);
+    const RomRun r = RunRom({.typed = "mon\n" + std::string(line) + "\n",
+                             .gap = 1'000,
+                             .after = 40'000,
+                             .trace = true});
     std::vector<size_t> spans;
     for (size_t i = 0, start = 0; i < r.pcs.size(); ++i) {
       if (r.pcs[i] == execute) start = i;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The real program on Zorva's own system ROM, in a real (virtual) X server: the
-# monitor's title bar is drawn in its two colours with the right letters, and a
-# command typed through X ("d 0000", Enter) prints the ROM's first bytes.
+# The real program on Zorva's own system ROM, in a real (virtual) X server: it
+# starts in BASIC; MON typed through X brings up the monitor, whose title bar is
+# drawn in its two colours with the right letters; and a command typed through
+# X ("d 0000", Enter) prints the ROM's first bytes.
 #
 #   xvfb_rom_check.sh path/to/zorva path/to/aquarius.rom path/to/charset.txt
 #
@@ -233,6 +234,13 @@ for line in 0 1 2 3 4 5 6 7; do
   dump_lines+=("$(printf '%04X:%s %s' $((line * 8)) "$hexes" "$ascii")")
 done
 
+basic_banner=$(printf '%-40s' "ZORVA BASIC 1.0")
+basic_shown() {
+  take_frame || return 1
+  read_screen "$text_ink"
+  [ "$(screen_row 0)" = "$basic_banner" ]
+}
+
 banner_shown() {
   take_frame || return 1
   read_screen "$title_ink"
@@ -295,15 +303,21 @@ xdotool key Return
 about_gone() { ! xdotool search --name '^About Zorva$' >/dev/null 2>&1; }
 until_ok 5 about_gone || fail "Return did not close the About box"
 
-until_ok 15 banner_shown || fail "the title bar does not read '$banner' in ink $title_ink (picture $width x $height)"
+until_ok 15 basic_shown || fail "BASIC's first row does not read '$basic_banner' in ink $text_ink (picture $width x $height)"
 [ "$width" -eq 664 ] || fail "window is $width pixels wide, expected 24 + 640 (zoom 2)"
-check_title_colours
-echo "ok: the title bar reads 'ZORVA MONITOR 1.0' in dark blue on light cyan, letter for letter"
+echo "ok: the machine starts in BASIC: '$basic_banner' in white"
 
 main_window() { main=$(xdotool search --onlyvisible --class '^zorva$' 2>/dev/null | head -1) && [ -n "$main" ]; }
 until_ok 5 main_window || fail "cannot find the main window"
 xdotool windowfocus "$main" 2>/dev/null
 sleep 0.3
+for key in m o n Return; do
+  press "$key"
+done
+until_ok 15 banner_shown || fail "after MON the title bar does not read '$banner' in ink $title_ink"
+check_title_colours
+echo "ok: MON shows the title bar 'ZORVA MONITOR 1.0' in dark blue on light cyan, letter for letter"
+
 for key in d space 0 0 0 0 Return; do
   press "$key"
 done

@@ -64,7 +64,7 @@ TEST(TypedKeys, EveryTypeableCharacterLandsOnAKeyOfTheMatrix) {
   BuildKeyTable(keyboard);
   const std::string_view typeable =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 \n\b;=,-./`:+<_>?~!@#$%^&*()"
-      "\"'[]{}\\|";
+      "\"'[]{}\\|\x03";
   for (const char c : typeable) {
     std::string error;
     const auto events = KeyEventsFor(std::string_view(&c, 1), error);
