@@ -23,6 +23,7 @@
 #include "machine/host.h"
 #include "machine/machine_state.h"
 #include "run/trace_log.h"
+#include "run/typist.h"
 
 namespace zorva {
 
@@ -67,6 +68,15 @@ class Emulator final : private Z80Links {
   void OnKeyDown(unsigned code);
   void OnKeyUp(unsigned code);
   void OnOK();
+  // Typed text (run/typist.h), typed by the run loop while the processor
+  // runs; more text is appended. Returns how many of its characters have no
+  // key; the user is told of those once, when the typing is done.
+  size_t TypeText(std::string_view text);
+  // Drops the rest of the typed text and lets go of the keys it holds.
+  void CancelTyping();
+  void SetTypingPace(TypingPace pace) { typist_.SetPace(pace); }
+  bool typing() const { return typist_.typing(); }
+  size_t typingLeft() const { return typist_.charactersLeft(); }
   // The run-point dialog's data, and applying it (which also moves PC to the start).
   RunPoints runPoints() const { return points_; }
   void OnAdvanced(const RunPoints& points);
@@ -94,6 +104,7 @@ class Emulator final : private Z80Links {
   void FlushTrace();
   void TraceWriteFailed(unsigned cause);
   void ReportTraceFailure(unsigned cause);
+  void TypeDueKeys(uint32_t ran);
 
   // Z80Links: what instructions reach outside the processor.
   void WriteScramblePort(uint8_t value) override;
@@ -103,6 +114,7 @@ class Emulator final : private Z80Links {
   Host& host_;
   MachineState m_;
   TraceLog trace_;
+  Typist typist_;
   std::string traceFileName_ = "trace.log";
   RunPoints points_;
   bool keepRunning_ = false;

@@ -240,6 +240,68 @@ TEST(RunLoop, TheHostIsAskedAgainWhenItsBudgetRunsOutAndAfterEveryInstructionFor
   }
 }
 
+// Records the all-columns key cell (0x00FF) every fourth instruction from
+// 0x4000 on: LD BC,0x00FF; LD HL,0x4000; loop: IN A,(C); LD (HL),A; INC HL; JR loop.
+const std::vector<uint8_t> kKeyRecorder = {0x01, 0xFF, 0x00, 0x21, 0x00, 0x40,
+                                           0xED, 0x78, 0x77, 0x23, 0x18, 0xFA};
+
+TEST(Typing, KeysLandOnTheSameInstructionsWhateverTheHostsBudget) {
+  std::vector<std::vector<uint8_t>> recorded;
+  for (const uint32_t budget : {1u, 7u, 1000u}) {
+    Machine m(kKeyRecorder, 0x0000, 0xFFFF);
+    m.emu.SetTypingPace({.hold = 50, .gap = 30});
+    EXPECT_EQ(m.emu.TypeText("a\n"), 0u);
+    m.host.budget = budget;
+    m.host.At(6000 / budget + 1, [&] { m.emu.OnStop(); });  // after 6000 instructions or more
+    m.emu.OnStart();
+    EXPECT_FALSE(m.emu.typing());
+    const auto memory = m.emu.memory();
+    recorded.emplace_back(memory.begin() + 0x4000, memory.begin() + 0x4000 + 6000 / 4);
+  }
+  EXPECT_EQ(recorded[0], recorded[1]);
+  EXPECT_EQ(recorded[0], recorded[2]);
+  // A is down from instruction 30 to 80, Enter's row (0xF7) from 110 to 160.
+  const std::vector<uint8_t>& cells = recorded[0];
+  EXPECT_EQ(cells[5], 0xFF);
+  EXPECT_EQ(cells[10], 0xDF);  // A: row 5
+  EXPECT_EQ(cells[25], 0xFF);
+  EXPECT_EQ(cells[35], 0xF7);
+  EXPECT_EQ(cells[45], 0xFF);
+}
+
+TEST(Typing, WaitsWhileStoppedAndSaysOnceAtTheEndWhatHadNoKey) {
+  Machine m(kKeyRecorder, 0x0000, 0xFFFF);
+  m.emu.SetTypingPace({.hold = 10, .gap = 10});
+  EXPECT_EQ(m.emu.TypeText("ab\t\xC3\xA9"), 2u);
+  m.host.At(15, [&] { m.emu.OnStop(); });
+  m.emu.OnStart();
+  EXPECT_EQ(m.emu.typingLeft(), 2u);  // only a is down: no character done yet
+  m.host.At(35, [&] { EXPECT_EQ(m.emu.typingLeft(), 1u); });  // a is done, b is down
+  m.host.At(100, [&] { m.emu.OnStop(); });
+  m.emu.OnStart();
+  EXPECT_FALSE(m.emu.typing());
+  EXPECT_EQ(m.host.texts(),
+            std::vector<std::string>{"2 characters were not typed: they have no key on this "
+                                     "keyboard."});
+}
+
+TEST(Typing, CancelLetsGoOfTheKeysItHolds) {
+  Machine m(kKeyRecorder, 0x0000, 0xFFFF);
+  m.emu.SetTypingPace({.hold = 100, .gap = 10});
+  m.emu.TypeText("Ab\t");
+  m.host.At(25, [&] {
+    EXPECT_EQ(m.emu.portSpace()[0x7FFF] & 0x10, 0);  // Shift, then A, are down
+    EXPECT_NE(m.emu.portSpace()[0x00FF], 0xFF);
+    m.emu.CancelTyping();
+  });
+  m.host.At(400, [&] { m.emu.OnStop(); });
+  m.emu.OnStart();
+  EXPECT_FALSE(m.emu.typing());
+  EXPECT_EQ(m.emu.portSpace()[0x00FF], 0xFF);
+  EXPECT_EQ(m.emu.portSpace()[0xBFFF], 0xFF);  // A's column
+  EXPECT_TRUE(m.host.messages.empty());        // cancelled: the skipped tab is not reported
+}
+
 std::string Header(const std::string& image) {
   return "Zorva 1.0 - Mattel Aquarius emulator trace\r\n\r\nCurrent ROM file:" + image + "\r\n\r\n";
 }
