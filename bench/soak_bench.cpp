@@ -27,12 +27,23 @@
 #include "machine/host.h"
 #include "machine/memory_map.h"
 #include "run/emulator.h"
-#include "tools/options.h"
+#include "run/typist.h"
 
 namespace zorva {
 namespace {
 
-using tools::KeyEvent;
+// The key events of `text`, one after another.
+std::vector<KeyEvent> ScriptFor(std::string_view text) {
+  Typist typist;
+  typist.SetPace({1, 1});
+  typist.Type(text);
+  std::vector<KeyEvent> events;
+  while (typist.typing()) {
+    typist.Advance(typist.untilNext());
+    while (const auto key = typist.Due()) events.push_back(*key);
+  }
+  return events;
+}
 
 constexpr int64_t kAllowedGrowthKiB = 1024;
 // The window repaints every 133 ms; at a few hundred million instructions a
@@ -271,15 +282,13 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::string error;
-  const auto script = tools::KeyEventsFor(kScript, error);
-  if (!script) return Usage(error.c_str());
+  const std::vector<KeyEvent> script = ScriptFor(kScript);
 
   const Outcome alone =
       RunPhase("left alone", rom, instructions, {}, static_cast<uint32_t>(keyGap));
   if (alone == Outcome::NoRom) return 1;
   const Outcome typing = RunPhase("typing a line, RUN and LIST over and over", rom, instructions,
-                                  *script, static_cast<uint32_t>(keyGap));
+                                  script, static_cast<uint32_t>(keyGap));
   const bool ok = alone == Outcome::Pass && typing == Outcome::Pass;
   std::printf("%s\n", ok ? "soak: PASS" : "soak: FAIL");
   return ok ? 0 : 1;

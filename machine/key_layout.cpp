@@ -12,6 +12,7 @@ std::optional<KeyChord> ChordFor(char c) {
   switch (c) {
     case ' ': return KeyChord{vk::kSpace, 0};
     case '\b': return KeyChord{vk::kBack, 0};
+    case '\x03': return KeyChord{'C', kCtrl};  // ETX, as Ctrl+C has always typed it: Break
     case ';': return KeyChord{vk::kOem1, 0};
     case ':': return KeyChord{vk::kOem1, kShift};
     case '=': return KeyChord{vk::kOemPlus, 0};

@@ -22,8 +22,9 @@ struct KeyChord {
   bool operator==(const KeyChord&) const = default;
 };
 
-// The chord that types `c`: every printable ASCII character and Backspace
-// ('\b') have one; Enter is not a chord (it arrives as the window's OK).
+// The chord that types `c`: every printable ASCII character, Backspace ('\b')
+// and Ctrl+C (0x03, Break) have one; Enter is not a chord (it arrives as the
+// window's OK).
 std::optional<KeyChord> ChordFor(char c);
 
 }  // namespace zorva

@@ -27,6 +27,9 @@ extern char** environ;
 
 namespace zorva::testing {
 
+// The cursor, a solid block, as the screen's text shows it.
+inline const std::string kCursor = "\u2588";
+
 inline std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
