@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "machine/images.h"
+#include "run/dropped_file.h"
 
 namespace zorva {
 namespace {
@@ -147,17 +149,19 @@ void Emulator::OnClose() {
 
 // --- Images -----------------------------------------------------------------
 
-void Emulator::OnLoadMachineRom() {
+void Emulator::OnLoadMachineRom(std::optional<std::string> path) {
   m_.screen.fullRedraw = true;
   if (keepRunning_) {
     host_.ShowMessage("Can't load rom: Processor already running.\nPlease stop processor first.");
     return;
   }
-  if (auto path = host_.ChooseFile(kRomTypes, "*.rom")) LoadRomFile(*path);
+  if (!path) path = host_.ChooseFile(kRomTypes, "*.rom");
+  if (path) LoadRomFile(*path);
 }
 
-void Emulator::OnLoadCartridge() {
+void Emulator::OnLoadCartridge(std::optional<std::string> path) {
   m_.screen.fullRedraw = true;
+  if (path) cartridgeChoice_ = std::move(path);
   if (keepRunning_) {
     // The loop stops after this instruction and calls us again from its tail.
     cartridgePending_ = true;
@@ -165,13 +169,29 @@ void Emulator::OnLoadCartridge() {
     return;
   }
   cartridgePending_ = false;
+  path = std::exchange(cartridgeChoice_, std::nullopt);
   if (closing_) return;  // no dialog for a window that is going
-  auto path = host_.ChooseFile(kCartridgeTypes, "*.bin");
+  if (!path) path = host_.ChooseFile(kCartridgeTypes, "*.bin");
   if (!path) return;
   LoadCartridgeFile(*path);
   // Restart whether or not the load succeeded: on failure memory is unchanged.
   OnReset();
   OnStart();
+}
+
+void Emulator::OnDropFiles(std::span<const std::string> paths) {
+  if (paths.empty()) return;
+  if (paths.size() > 1) {
+    host_.ShowMessage(std::to_string(paths.size()) + " files were dropped; only the first, '" +
+                      paths.front() + "', is used.");
+  }
+  DroppedFile file = ExamineDroppedFile(paths.front());
+  switch (file.kind) {
+    case DroppedFile::Kind::Cartridge: OnLoadCartridge(paths.front()); break;
+    case DroppedFile::Kind::Rom: OnLoadMachineRom(paths.front()); break;
+    case DroppedFile::Kind::Text: TypeText(file.text); break;
+    case DroppedFile::Kind::Unusable: host_.ShowMessage(file.why); break;
+  }
 }
 
 bool Emulator::LoadRomFile(const std::string& path) {

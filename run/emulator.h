@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -49,8 +50,14 @@ class Emulator final : private Z80Links {
   void OnStop();
   void OnReset();
   // File commands.
-  void OnLoadMachineRom();
-  void OnLoadCartridge();
+  // Without a path they ask with a file dialog; a path (a file dropped on the
+  // window) stands for the user's choice in it.
+  void OnLoadMachineRom(std::optional<std::string> path = std::nullopt);
+  void OnLoadCartridge(std::optional<std::string> path = std::nullopt);
+  // Files dropped on the window. The first counts (the user is told when there
+  // were more): a cartridge or ROM image goes through its File command, a text
+  // is typed, anything else is refused with a message.
+  void OnDropFiles(std::span<const std::string> paths);
   // Loads `path` as the ROM or as a cartridge without a dialog (command line use).
   bool LoadRomFile(const std::string& path);
   bool LoadCartridgeFile(const std::string& path);
@@ -122,6 +129,7 @@ class Emulator final : private Z80Links {
   bool restart_ = false;  // a Start reached the stopped loop before it returned
   bool closing_ = false;
   bool cartridgePending_ = false;
+  std::optional<std::string> cartridgeChoice_;  // a dropped cartridge, until it loads
 };
 
 }  // namespace zorva

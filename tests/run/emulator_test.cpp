@@ -302,6 +302,91 @@ TEST(Typing, CancelLetsGoOfTheKeysItHolds) {
   EXPECT_TRUE(m.host.messages.empty());        // cancelled: the skipped tab is not reported
 }
 
+// Dropped files, one table row each on a machine that runs (or, for `stopped`,
+// was stopped): what the user is told, which dialogs opened, what was loaded
+// or typed.
+TEST(Dropping, TheFirstFileLoadsOrTypesByWhatItIs) {
+  const std::string refused =
+      "Can't load rom: Processor already running.\nPlease stop processor first.";
+  const std::string neither =
+      "': it is neither a 16384-byte cartridge image, nor an 8192-byte ROM image, nor a text of "
+      "printable characters of up to 64 KiB to type.";
+  const struct {
+    const char* name;
+    std::vector<std::string> files;  // "name:size:byte", created, or a name alone, not
+    bool stopped;
+    std::vector<std::string> messages;  // with DIR for the test's folder
+    uint8_t at0xC000;                   // 0x11: the cartridge was loaded
+    uint8_t at0x0000;                   // 0x22: the ROM was loaded
+    size_t typing;                      // characters to type
+  } rows[] = {
+      {"cartridge while running", {"game.bin:16384:17"}, false, {}, 0x11, 0x00, 0},
+      {"cartridge while stopped", {"game.bin:16384:17"}, true, {}, 0x11, 0x00, 0},
+      {"ROM while running", {"sys.rom:8192:34"}, false, {refused}, 0x00, 0x00, 0},
+      {"ROM while stopped", {"sys.rom:8192:34"}, true, {}, 0x00, 0x22, 0},
+      {"text", {"prog.txt:300:65"}, false, {}, 0x00, 0x00, 300},
+      {"text at 64 KiB", {"prog.txt:65536:10"}, false, {}, 0x00, 0x00, 65536},
+      {"text one byte over",
+       {"prog.txt:65537:65"},
+       false,
+       {"Cannot use 'DIR/prog.txt" + neither},
+       0,
+       0,
+       0},
+      {"binary", {"data.bin:300:0"}, false, {"Cannot use 'DIR/data.bin" + neither}, 0, 0, 0},
+      {"a folder", {"."}, false, {"Cannot use 'DIR/.': it is not a file."}, 0, 0, 0},
+      {"missing",
+       {"gone.txt"},
+       false,
+       {"Cannot use 'DIR/gone.txt': No such file or directory."},
+       0,
+       0,
+       0},
+      {"several",
+       {"game.bin:16384:17", "sys.rom:8192:34", "prog.txt:3:65"},
+       false,
+       {"3 files were dropped; only the first, 'DIR/game.bin', is used."},
+       0x11,
+       0x00,
+       0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Machine m({}, 0x0000, 0x0100);
+    std::vector<std::string> paths;
+    for (const std::string& file : row.files) {
+      const size_t colon = file.find(':');
+      if (colon == std::string::npos) {
+        paths.push_back(m.dir.File(file));
+        continue;
+      }
+      const size_t size = std::stoul(file.substr(colon + 1));
+      const auto byte = static_cast<uint8_t>(std::stoul(file.substr(file.rfind(':') + 1)));
+      paths.push_back(m.dir.Write(file.substr(0, colon), size, byte));
+    }
+    m.host.budget = 10;
+    m.host.At(3, [&] {
+      if (row.stopped) m.emu.OnStop();
+      else m.emu.OnDropFiles(paths);
+    });
+    m.emu.OnStart();
+    if (row.stopped) m.emu.OnDropFiles(paths);
+    std::vector<std::string> messages = m.host.texts();
+    const std::string dir = m.dir.path().string();
+    for (std::string& text : messages) {
+      for (size_t at; (at = text.find(dir)) != std::string::npos;)
+        text.replace(at, dir.size(), "DIR");
+    }
+    EXPECT_EQ(messages, row.messages);
+    EXPECT_TRUE(m.host.dialogs.empty());  // a drop is the user's choice: nothing asks
+    EXPECT_EQ(m.emu.memory()[0xC000], row.at0xC000);
+    EXPECT_EQ(m.emu.memory()[0x0000], row.at0x0000);
+    EXPECT_EQ(m.emu.typingLeft(), row.typing);
+    // A cartridge restarts the machine, as the File command does.
+    EXPECT_EQ(m.emu.keepRunning(), row.at0xC000 == 0x11 || !row.stopped);
+  }
+}
+
 std::string Header(const std::string& image) {
   return "Zorva 1.0 - Mattel Aquarius emulator trace\r\n\r\nCurrent ROM file:" + image + "\r\n\r\n";
 }
