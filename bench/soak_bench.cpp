@@ -32,19 +32,6 @@
 namespace zorva {
 namespace {
 
-// The key events of `text`, one after another.
-std::vector<KeyEvent> ScriptFor(std::string_view text) {
-  Typist typist;
-  typist.SetPace({1, 1});
-  typist.Type(text);
-  std::vector<KeyEvent> events;
-  while (typist.typing()) {
-    typist.Advance(typist.untilNext());
-    while (const auto key = typist.Due()) events.push_back(*key);
-  }
-  return events;
-}
-
 constexpr int64_t kAllowedGrowthKiB = 1024;
 // The window repaints every 133 ms; at a few hundred million instructions a
 // second that is some tens of millions of instructions.
@@ -282,7 +269,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  const std::vector<KeyEvent> script = ScriptFor(kScript);
+  const std::vector<KeyEvent> script = Typist::Events(kScript);
 
   const Outcome alone =
       RunPhase("left alone", rom, instructions, {}, static_cast<uint32_t>(keyGap));

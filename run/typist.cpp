@@ -8,6 +8,18 @@
 
 namespace zorva {
 
+std::vector<KeyEvent> Typist::Events(std::string_view text) {
+  Typist typist;
+  typist.SetPace({1, 1});
+  typist.Type(text);
+  std::vector<KeyEvent> events;
+  while (typist.typing()) {
+    typist.Advance(typist.untilNext());
+    while (const std::optional<KeyEvent> key = typist.Due()) events.push_back(*key);
+  }
+  return events;
+}
+
 void Typist::SetPace(TypingPace pace) {
   pace_ = {std::max<uint32_t>(pace.hold, 1), std::max<uint32_t>(pace.gap, 1)};
 }

@@ -45,6 +45,10 @@ class Typist {
   static constexpr uint32_t kIdle = std::numeric_limits<uint32_t>::max();
   static constexpr TypingPace kDefaultPace{20'000, 20'000};
 
+  // The events that type `text`, one after another, without their pacing
+  // (for programs that deliver keys on their own schedule).
+  static std::vector<KeyEvent> Events(std::string_view text);
+
   void SetPace(TypingPace pace);
   TypingPace pace() const { return pace_; }
 
