@@ -32,4 +32,12 @@ if(TARGET zorva)
     LABELS rom
     TIMEOUT 120
     RUN_SERIAL TRUE)
+  # Paste, middle click and copy through a real X client (skipped without xclip).
+  add_test(NAME rom_xvfb_paste_check
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/rom/xvfb_paste_check.sh
+      $<TARGET_FILE:zorva> $<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>)
+  set_tests_properties(rom_xvfb_paste_check PROPERTIES
+    SKIP_RETURN_CODE 77
+    LABELS rom
+    TIMEOUT 120)
 endif()
