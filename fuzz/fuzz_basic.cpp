@@ -315,7 +315,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Rom& rom = TheRom();
   auto m = std::make_unique<Machine>();
   const std::vector<uint8_t> atBoot(m->memory().begin(), m->memory().end());
-  const std::vector<KeyEvent> ctrlC = KeysFor("\x03");
+  const std::vector<zorva::KeyEvent> ctrlC = KeysFor("\x03");
   static const bool show = std::getenv("ZORVA_FUZZ_SCREEN") != nullptr;
 
   for (const std::string& raw : Lines(data, size)) {
