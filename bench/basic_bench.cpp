@@ -22,12 +22,10 @@
 #include "machine/host.h"
 #include "machine/memory_map.h"
 #include "run/emulator.h"
-#include "tools/options.h"
+#include "run/typist.h"
 
 namespace zorva {
 namespace {
-
-using tools::KeyEvent;
 
 constexpr uint32_t kKeyGap = 20'000;
 constexpr uint64_t kRunLimit = 500'000'000;
@@ -148,15 +146,7 @@ bool ScreenShows(std::span<const uint8_t, 65536> memory, const std::string& text
   return std::search(screen.begin(), screen.end(), text.begin(), text.end()) != screen.end();
 }
 
-std::vector<KeyEvent> Keys(const std::string& text) {
-  std::string error;
-  auto keys = tools::KeyEventsFor(text, error);
-  if (!keys) {
-    std::fprintf(stderr, "basic_bench: %s\n", error.c_str());
-    std::exit(2);
-  }
-  return *keys;
-}
+std::vector<KeyEvent> Keys(const std::string& text) { return Typist::Events(text); }
 
 Result Measure(const std::string& rom, const std::map<std::string, uint16_t>& symbols,
                const Loop& loop) {

@@ -7,5 +7,7 @@ if(TARGET zorva_shell)
   add_executable(shell_bench ${CMAKE_CURRENT_LIST_DIR}/shell_bench.cpp)
   target_link_libraries(shell_bench PRIVATE zorva_shell benchmark::benchmark)
   target_compile_definitions(shell_bench PRIVATE
-    ZORVA_WORKLOAD_PATH="${PROJECT_SOURCE_DIR}/bench/workload/workload.bin")
+    ZORVA_WORKLOAD_PATH="${PROJECT_SOURCE_DIR}/bench/workload/workload.bin"
+    ZORVA_ROM_PATH="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>")
+  add_dependencies(shell_bench zorva_rom)
 endif()

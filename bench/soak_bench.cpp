@@ -27,12 +27,10 @@
 #include "machine/host.h"
 #include "machine/memory_map.h"
 #include "run/emulator.h"
-#include "tools/options.h"
+#include "run/typist.h"
 
 namespace zorva {
 namespace {
-
-using tools::KeyEvent;
 
 constexpr int64_t kAllowedGrowthKiB = 1024;
 // The window repaints every 133 ms; at a few hundred million instructions a
@@ -271,15 +269,13 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::string error;
-  const auto script = tools::KeyEventsFor(kScript, error);
-  if (!script) return Usage(error.c_str());
+  const std::vector<KeyEvent> script = Typist::Events(kScript);
 
   const Outcome alone =
       RunPhase("left alone", rom, instructions, {}, static_cast<uint32_t>(keyGap));
   if (alone == Outcome::NoRom) return 1;
   const Outcome typing = RunPhase("typing a line, RUN and LIST over and over", rom, instructions,
-                                  *script, static_cast<uint32_t>(keyGap));
+                                  script, static_cast<uint32_t>(keyGap));
   const bool ok = alone == Outcome::Pass && typing == Outcome::Pass;
   std::printf("%s\n", ok ? "soak: PASS" : "soak: FAIL");
   return ok ? 0 : 1;

@@ -38,14 +38,13 @@
 
 #include "fuzz/fuzz_support.h"
 #include "machine/host.h"
+#include "machine/key_layout.h"
 #include "machine/keyboard.h"
 #include "run/emulator.h"
-#include "tools/options.h"
+#include "run/typist.h"
 
 namespace zorva::fuzz {
 namespace {
-
-using tools::KeyEvent;
 
 // The line editor looks at the keyboard every few dozen instructions, so
 // typing at the prompt may be quick; a running program looks at it at least
@@ -221,14 +220,11 @@ class Machine {
 };
 
 std::vector<KeyEvent> KeysFor(const std::string& text) {
-  std::vector<KeyEvent> keys;
-  std::string error;
   for (const char c : text) {
-    const auto events = tools::KeyEventsFor(std::string_view(&c, 1), error);
-    ZORVA_CHECK(events.has_value(), "no key for 0x%02X", static_cast<unsigned char>(c));
-    keys.insert(keys.end(), events->begin(), events->end());
+    ZORVA_CHECK(c == '\n' || ChordFor(c).has_value(), "no key for 0x%02X",
+                static_cast<unsigned char>(c));
   }
-  return keys;
+  return Typist::Events(text);
 }
 
 // The screen as text, for ZORVA_FUZZ_SCREEN.
@@ -319,7 +315,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Rom& rom = TheRom();
   auto m = std::make_unique<Machine>();
   const std::vector<uint8_t> atBoot(m->memory().begin(), m->memory().end());
-  const std::vector<KeyEvent> ctrlC = KeysFor("\x03");
+  const std::vector<zorva::KeyEvent> ctrlC = KeysFor("\x03");
   static const bool show = std::getenv("ZORVA_FUZZ_SCREEN") != nullptr;
 
   for (const std::string& raw : Lines(data, size)) {

@@ -3,11 +3,12 @@
 // Input: the arguments (program name excluded), separated by NUL bytes.
 //
 // Checks: ParseOptions returns, and gives the same answer when asked twice.
-// A Run result has a ROM name, a key gap of at least 1, a zoom of 1 to 3, no
-// empty file names, and key events that each name a key of the matrix (or
-// Shift or Ctrl) and leave no key held at the end. A usage error is one non-empty
-// line of printable text. The --type translation, fed the whole input as
-// text, gives such events too, or one such line.
+// A Run result has a ROM name, a key gap of at least 1, a zoom of 1 to 3, and
+// no empty file names; typing its text gives key events that each name a key
+// of the matrix (or Shift or Ctrl), press no key twice, release none that is
+// up, and leave no key held at the end, every character typed or skipped. A
+// usage error is one non-empty line of printable text. The whole input, typed
+// as text, gives such events too.
 #include <map>
 #include <string>
 #include <string_view>
@@ -15,12 +16,12 @@
 
 #include "fuzz/fuzz_support.h"
 #include "machine/keyboard.h"
+#include "run/typist.h"
 #include "tools/options.h"
 
 namespace zorva::fuzz {
 namespace {
 
-using tools::KeyEvent;
 using tools::ParseResult;
 
 const Keyboard& KeyTable() {
@@ -40,7 +41,17 @@ void CheckOneLine(const std::string& error) {
   }
 }
 
-void CheckKeys(const std::vector<KeyEvent>& keys) {
+void CheckTyping(std::string_view text) {
+  Typist typist;
+  typist.SetPace({1, 1});
+  typist.Type(text);
+  std::vector<KeyEvent> keys;
+  while (typist.typing()) {
+    typist.Advance(typist.untilNext());
+    while (const auto key = typist.Due()) keys.push_back(*key);
+  }
+  ZORVA_CHECK(typist.charactersLeft() == 0, "%zu characters left", typist.charactersLeft());
+
   std::map<unsigned, int> held;
   bool enterHeld = false;
   for (const KeyEvent& k : keys) {
@@ -70,9 +81,9 @@ void CheckKeys(const std::vector<KeyEvent>& keys) {
 
 bool operator==(const tools::RunOptions& a, const tools::RunOptions& b) {
   return a.rom == b.rom && a.cartridge == b.cartridge && a.start == b.start && a.end == b.end &&
-         a.steps == b.steps && a.keys == b.keys && a.keyGap == b.keyGap && a.trace == b.trace &&
-         a.regs == b.regs && a.dump == b.dump && a.screen == b.screen && a.png == b.png &&
-         a.zoom == b.zoom;
+         a.steps == b.steps && a.typed == b.typed && a.typeFile == b.typeFile &&
+         a.keyGap == b.keyGap && a.trace == b.trace && a.regs == b.regs && a.dump == b.dump &&
+         a.screen == b.screen && a.png == b.png && a.zoom == b.zoom;
 }
 
 }  // namespace
@@ -100,19 +111,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case ParseResult::Action::Run: {
       const tools::RunOptions& o = r.options;
       ZORVA_CHECK(!o.rom.empty(), "a run without a ROM name");
-      ZORVA_CHECK(o.keyGap >= 1, "a key gap of 0");
+      ZORVA_CHECK(!o.keyGap || *o.keyGap >= 1, "a key gap of 0");
       ZORVA_CHECK(o.zoom >= 1 && o.zoom <= 3, "a zoom of %d", o.zoom);
-      for (const auto* name : {&o.cartridge, &o.trace, &o.dump, &o.png})
+      for (const auto* name : {&o.cartridge, &o.typeFile, &o.trace, &o.dump, &o.png})
         ZORVA_CHECK(!*name || !(*name)->empty(), "an empty file name");
-      CheckKeys(o.keys);
+      CheckTyping(o.typed);
       break;
     }
     case ParseResult::Action::UsageError: CheckOneLine(r.error); break;
     case ParseResult::Action::Help: break;
   }
 
-  std::string error;
-  if (const auto keys = tools::KeyEventsFor(input, error)) CheckKeys(*keys);
-  else CheckOneLine(error);
+  CheckTyping(input);
   return 0;
 }

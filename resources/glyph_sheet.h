@@ -25,6 +25,11 @@ constexpr int kGlyphSheetStride = 16;  // bytes per row
 
 extern const std::array<uint8_t, 2048> kGlyphSheet;
 
+// What each code shows as text, for copying the screen: printable ASCII as
+// itself, a graphic character as the Unicode character it draws where one
+// fits (charset.txt names it), 0 where none does.
+extern const std::array<char32_t, 256> kGlyphText;
+
 // True when pixel (x, y), 0-7 each, of glyph code is ink.
 inline bool GlyphInk(uint8_t code, int x, int y) {
   const int row = (code / 16) * 8 + y;

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "machine/images.h"
+#include "run/dropped_file.h"
 
 namespace zorva {
 namespace {
@@ -77,17 +79,24 @@ int Emulator::Run(uint16_t start, uint16_t end) {
     // unhandled instruction, may let through.)
     uint32_t untilPump = 1;
     while (keepRunning_) {
+      // Typed keys fall due between two pumps too: a batch ends at whichever
+      // comes first, so they land on their instruction counts.
+      const uint32_t batch = std::min(untilPump, typist_.untilNext());
+      uint32_t left = batch;
       if (trace_.loggingOn()) [[unlikely]] {
         // One at a time: every instruction needs its line, and a failed
         // write ends the log.
         WriteRegisterLine();
         cpu.Step();
-        --untilPump;
+        --left;
       } else {
         do {
           cpu.Step();
-        } while (--untilPump != 0 && cpu.regs.PC != end && keepRunning_);
+        } while (--left != 0 && cpu.regs.PC != end && keepRunning_);
       }
+      untilPump -= batch - left;
+      if (typist_.typing()) [[unlikely]]
+        TypeDueKeys(batch - left);
       // A host answering 0 would otherwise never be asked again.
       if (untilPump == 0) untilPump = std::max<uint32_t>(host_.PumpMessages(), 1);
       if (restart_ || cpu.regs.PC == end) break;
@@ -140,17 +149,19 @@ void Emulator::OnClose() {
 
 // --- Images -----------------------------------------------------------------
 
-void Emulator::OnLoadMachineRom() {
+void Emulator::OnLoadMachineRom(std::optional<std::string> path) {
   m_.screen.fullRedraw = true;
   if (keepRunning_) {
     host_.ShowMessage("Can't load rom: Processor already running.\nPlease stop processor first.");
     return;
   }
-  if (auto path = host_.ChooseFile(kRomTypes, "*.rom")) LoadRomFile(*path);
+  if (!path) path = host_.ChooseFile(kRomTypes, "*.rom");
+  if (path) LoadRomFile(*path);
 }
 
-void Emulator::OnLoadCartridge() {
+void Emulator::OnLoadCartridge(std::optional<std::string> path) {
   m_.screen.fullRedraw = true;
+  if (path) cartridgeChoice_ = std::move(path);
   if (keepRunning_) {
     // The loop stops after this instruction and calls us again from its tail.
     cartridgePending_ = true;
@@ -158,13 +169,29 @@ void Emulator::OnLoadCartridge() {
     return;
   }
   cartridgePending_ = false;
+  path = std::exchange(cartridgeChoice_, std::nullopt);
   if (closing_) return;  // no dialog for a window that is going
-  auto path = host_.ChooseFile(kCartridgeTypes, "*.bin");
+  if (!path) path = host_.ChooseFile(kCartridgeTypes, "*.bin");
   if (!path) return;
   LoadCartridgeFile(*path);
   // Restart whether or not the load succeeded: on failure memory is unchanged.
   OnReset();
   OnStart();
+}
+
+void Emulator::OnDropFiles(std::span<const std::string> paths) {
+  if (paths.empty()) return;
+  if (paths.size() > 1) {
+    host_.ShowMessage(std::to_string(paths.size()) + " files were dropped; only the first, '" +
+                      paths.front() + "', is used.");
+  }
+  DroppedFile file = ExamineDroppedFile(paths.front());
+  switch (file.kind) {
+    case DroppedFile::Kind::Cartridge: OnLoadCartridge(paths.front()); break;
+    case DroppedFile::Kind::Rom: OnLoadMachineRom(paths.front()); break;
+    case DroppedFile::Kind::Text: TypeText(file.text); break;
+    case DroppedFile::Kind::Unusable: host_.ShowMessage(file.why); break;
+  }
 }
 
 bool Emulator::LoadRomFile(const std::string& path) {
@@ -228,6 +255,30 @@ void Emulator::OnKeyDown(unsigned code) {
 }
 void Emulator::OnKeyUp(unsigned code) { zorva::OnKeyUp(m_.keyboard, m_.portSpace.data(), code); }
 void Emulator::OnOK() { zorva::OnOK(m_.portSpace.data()); }
+
+size_t Emulator::TypeText(std::string_view text) { return typist_.Type(text); }
+
+void Emulator::CancelTyping() {
+  for (const unsigned code : typist_.Cancel()) OnKeyUp(code);
+}
+
+void Emulator::TypeDueKeys(uint32_t ran) {
+  typist_.Advance(ran);
+  while (const std::optional<KeyEvent> key = typist_.Due()) {
+    switch (key->kind) {
+      case KeyEvent::Kind::Down: OnKeyDown(key->code); break;
+      case KeyEvent::Kind::Up: OnKeyUp(key->code); break;
+      case KeyEvent::Kind::Ok: OnOK(); break;
+    }
+  }
+  if (typist_.typing()) return;
+  if (const size_t skipped = typist_.TakeSkipped()) {
+    host_.ShowMessage(skipped == 1 ? "1 character was not typed: it has no key on this keyboard."
+                                   : std::to_string(skipped) +
+                                         " characters were not typed: they have no key on this "
+                                         "keyboard.");
+  }
+}
 
 void Emulator::OnClearScreenRam() { zorva::OnClearScreenRam(m_); }
 

@@ -17,12 +17,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "machine/host.h"
 #include "machine/machine_state.h"
 #include "run/trace_log.h"
+#include "run/typist.h"
 
 namespace zorva {
 
@@ -48,8 +50,14 @@ class Emulator final : private Z80Links {
   void OnStop();
   void OnReset();
   // File commands.
-  void OnLoadMachineRom();
-  void OnLoadCartridge();
+  // Without a path they ask with a file dialog; a path (a file dropped on the
+  // window) stands for the user's choice in it.
+  void OnLoadMachineRom(std::optional<std::string> path = std::nullopt);
+  void OnLoadCartridge(std::optional<std::string> path = std::nullopt);
+  // Files dropped on the window. The first counts (the user is told when there
+  // were more): a cartridge or ROM image goes through its File command, a text
+  // is typed, anything else is refused with a message.
+  void OnDropFiles(std::span<const std::string> paths);
   // Loads `path` as the ROM or as a cartridge without a dialog (command line use).
   bool LoadRomFile(const std::string& path);
   bool LoadCartridgeFile(const std::string& path);
@@ -67,6 +75,15 @@ class Emulator final : private Z80Links {
   void OnKeyDown(unsigned code);
   void OnKeyUp(unsigned code);
   void OnOK();
+  // Typed text (run/typist.h), typed by the run loop while the processor
+  // runs; more text is appended. Returns how many of its characters have no
+  // key; the user is told of those once, when the typing is done.
+  size_t TypeText(std::string_view text);
+  // Drops the rest of the typed text and lets go of the keys it holds.
+  void CancelTyping();
+  void SetTypingPace(TypingPace pace) { typist_.SetPace(pace); }
+  bool typing() const { return typist_.typing(); }
+  size_t typingLeft() const { return typist_.charactersLeft(); }
   // The run-point dialog's data, and applying it (which also moves PC to the start).
   RunPoints runPoints() const { return points_; }
   void OnAdvanced(const RunPoints& points);
@@ -94,6 +111,7 @@ class Emulator final : private Z80Links {
   void FlushTrace();
   void TraceWriteFailed(unsigned cause);
   void ReportTraceFailure(unsigned cause);
+  void TypeDueKeys(uint32_t ran);
 
   // Z80Links: what instructions reach outside the processor.
   void WriteScramblePort(uint8_t value) override;
@@ -103,6 +121,7 @@ class Emulator final : private Z80Links {
   Host& host_;
   MachineState m_;
   TraceLog trace_;
+  Typist typist_;
   std::string traceFileName_ = "trace.log";
   RunPoints points_;
   bool keepRunning_ = false;
@@ -110,6 +129,7 @@ class Emulator final : private Z80Links {
   bool restart_ = false;  // a Start reached the stopped loop before it returned
   bool closing_ = false;
   bool cartridgePending_ = false;
+  std::optional<std::string> cartridgeChoice_;  // a dropped cartridge, until it loads
 };
 
 }  // namespace zorva

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libz80ex-dev pasmo
   libpng-dev libcli11-dev
-  xvfb xdotool
+  xvfb xdotool xclip
   clang libclang-rt-14-dev
 )
 

@@ -2,21 +2,29 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QSaveFile>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <span>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "machine/keyboard.h"
+#include "machine/screen_text.h"
 #include "shell/about_dlg.h"
 #include "shell/commands.h"
 #include "shell/key_mapping.h"
@@ -89,6 +97,7 @@ CZorvaDlg::CZorvaDlg(QWidget* parent) : QDialog(parent) {
                  Qt::MSWindowsFixedSizeDialogHint);
   setWindowIcon(ProgramIcon());
   setFocusPolicy(Qt::StrongFocus);
+  setAcceptDrops(true);
   // Under X11 and Wayland, native scan codes are XKB keycodes: physical positions.
   const QString platform = QGuiApplication::platformName();
   xkbScanCodes_ = platform == QLatin1String("xcb") || platform.startsWith(QLatin1String("wayland"));
@@ -331,10 +340,28 @@ quint64 CZorvaDlg::KeyId(const QKeyEvent& event, unsigned virtualKey) {
 }
 
 void CZorvaDlg::keyPressEvent(QKeyEvent* event) {
+  // Insert has no place in the matrix: with Shift or Ctrl it pastes or copies.
+  const Qt::KeyboardModifiers modifiers =
+      event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+  if (event->key() == Qt::Key_Insert && modifiers == Qt::ShiftModifier) {
+    if (!event->isAutoRepeat()) PasteText(QGuiApplication::clipboard()->text());
+    return;
+  }
+  if (event->key() == Qt::Key_Insert && modifiers == Qt::ControlModifier) {
+    CopyScreen();
+    return;
+  }
   const unsigned code = MapKey(*event);
   if (code == 0 || IsSystemKey(code, event->modifiers().testFlag(Qt::AltModifier))) {
     QWidget::keyPressEvent(event);  // not the machine's: left to Qt and the menu bar
     return;
+  }
+  if (emu_.typing()) {
+    // Shift or Ctrl alone may be the start of a paste or a copy, and the
+    // typing holds its own: neither reaches the machine. Any other key the
+    // user presses ends the typing and is theirs.
+    if (code == vk::kShift || code == vk::kControl || event->isAutoRepeat()) return;
+    emu_.CancelTyping();
   }
   heldKeys_.insert(KeyId(*event, code), code);
   // Enter is the dialog's OK and Escape its Cancel; only their releases are keys.
@@ -355,7 +382,9 @@ void CZorvaDlg::keyReleaseEvent(QKeyEvent* event) {
     emu_.OnKeyUp(code);
     return;
   }
-  // A key pressed before the window had the focus: released all the same.
+  // A key pressed before the window had the focus: released all the same,
+  // unless typed text is using the keys now.
+  if (emu_.typing()) return;
   if (mapped != 0 && !IsSystemKey(mapped, event->modifiers().testFlag(Qt::AltModifier))) {
     emu_.OnKeyUp(mapped);
     return;
@@ -385,6 +414,60 @@ void CZorvaDlg::focusOutEvent(QFocusEvent* event) {
 void CZorvaDlg::ReleaseHeldKeys() {
   for (const unsigned code : std::as_const(heldKeys_)) emu_.OnKeyUp(code);
   heldKeys_.clear();
+}
+
+// --- Text in and out ----------------------------------------------------------
+
+void CZorvaDlg::PasteText(const QString& text) {
+  if (text.isEmpty()) return;
+  // The typing starts from a keyboard with nothing held, Shift of Shift+Insert
+  // included.
+  ReleaseHeldKeys();
+  emu_.TypeText(text.toStdString());
+}
+
+void CZorvaDlg::CopyScreen() {
+  QGuiApplication::clipboard()->setText(QString::fromStdString(ScreenText(emu_.memory())));
+}
+
+void CZorvaDlg::mousePressEvent(QMouseEvent* event) {
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  const QPoint onScreen = screen_->mapFrom(this, event->position().toPoint());
+  if (event->button() == Qt::MiddleButton && clipboard->supportsSelection() &&
+      screen_->rect().contains(onScreen)) {
+    PasteText(clipboard->text(QClipboard::Selection));
+    return;
+  }
+  QDialog::mousePressEvent(event);
+}
+
+void CZorvaDlg::dragEnterEvent(QDragEnterEvent* event) {
+  const QMimeData* data = event->mimeData();
+  const bool files =
+      data->hasUrls() && std::any_of(data->urls().begin(), data->urls().end(),
+                                     [](const QUrl& url) { return url.isLocalFile(); });
+  if (files || data->hasText()) event->acceptProposedAction();
+}
+
+void CZorvaDlg::dropEvent(QDropEvent* event) {
+  const QMimeData* data = event->mimeData();
+  std::vector<std::string> paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+  }
+  const QString text = paths.empty() ? data->text() : QString();
+  event->acceptProposedAction();
+  // Carried out once the drop is over: a message box must not hold up the
+  // program the files came from, which waits for the drop to finish.
+  QMetaObject::invokeMethod(
+      this,
+      [this, paths = std::move(paths), text] {
+        if (ended_) return;
+        ReleaseHeldKeys();
+        if (paths.empty()) PasteText(text);
+        else emu_.OnDropFiles(paths);
+      },
+      Qt::QueuedConnection);
 }
 
 // --- Test aid -----------------------------------------------------------------

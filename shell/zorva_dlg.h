@@ -74,6 +74,12 @@ class CZorvaDlg final : public QDialog {
   // The caption; an empty one stays empty rather than showing the program's name.
   void SetCaption(const QString& text);
 
+  // Text in and out: `text` typed on the machine's keyboard (Shift+Insert
+  // types the clipboard, a middle click on the screen the X11 selection), and
+  // the screen copied to the clipboard as text (Ctrl+Insert).
+  void PasteText(const QString& text);
+  void CopyScreen();
+
   // Saves a picture of the window to `path` every `periodMs` (test aid).
   void EnableScreenshots(const QString& path, int periodMs);
 
@@ -96,6 +102,9 @@ class CZorvaDlg final : public QDialog {
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   // Tab is a key of the machine, not focus navigation.
   bool focusNextPrevChild(bool) override { return false; }

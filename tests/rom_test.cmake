@@ -10,7 +10,7 @@ endif()
 file(GLOB rom_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/rom/*.cpp)
 add_executable(rom_tests ${rom_test_sources})
 target_include_directories(rom_tests PRIVATE ${PROJECT_SOURCE_DIR} ${Z80EX_INCLUDE_DIR})
-target_link_libraries(rom_tests PRIVATE zorva_tools zorva_testing ${Z80EX_DASM_LIBRARY} GTest::gtest_main)
+target_link_libraries(rom_tests PRIVATE zorva_testing ${Z80EX_DASM_LIBRARY} GTest::gtest_main)
 target_compile_definitions(rom_tests PRIVATE
   ZORVA_RUN="$<TARGET_FILE:zorva-run>"
   ZORVA_ROM_IMAGE="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>"
@@ -32,4 +32,12 @@ if(TARGET zorva)
     LABELS rom
     TIMEOUT 120
     RUN_SERIAL TRUE)
+  # Paste, middle click and copy through a real X client (skipped without xclip).
+  add_test(NAME rom_xvfb_paste_check
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/rom/xvfb_paste_check.sh
+      $<TARGET_FILE:zorva> $<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>)
+  set_tests_properties(rom_xvfb_paste_check PROPERTIES
+    SKIP_RETURN_CODE 77
+    LABELS rom
+    TIMEOUT 120)
 endif()

@@ -7,13 +7,6 @@
 
 namespace zorva::tools {
 
-HeadlessHost::HeadlessHost(std::ostream& err, std::vector<KeyEvent> keys, uint32_t keyGap,
-                           uint64_t stepLimit)
-    : err_(err),
-      keys_(std::move(keys)),
-      keyGap_(std::max<uint32_t>(keyGap, 1)),
-      stepLimit_(stepLimit) {}
-
 namespace {
 
 // One printable line: a message names file paths, which may hold newlines or
@@ -51,9 +44,6 @@ std::optional<std::string> HeadlessHost::ChooseFile(std::span<const FileType>, s
 
 uint32_t HeadlessHost::PumpMessages() {
   executed_ += granted_;
-  while (nextKey_ < keys_.size() && executed_ >= (nextKey_ + 1) * keyGap_) {
-    Deliver(keys_[nextKey_++]);
-  }
   if (interrupt_ != nullptr && *interrupt_ != 0) {
     interrupted_ = true;
     emulator_->OnStop();
@@ -61,18 +51,9 @@ uint32_t HeadlessHost::PumpMessages() {
   if (stepLimit_ != 0 && executed_ >= stepLimit_) emulator_->OnStop();
 
   uint64_t quiet = kLongestQuiet;
-  if (nextKey_ < keys_.size()) quiet = std::min(quiet, (nextKey_ + 1) * keyGap_ - executed_);
   if (stepLimit_ > executed_) quiet = std::min(quiet, stepLimit_ - executed_);
   granted_ = static_cast<uint32_t>(std::max<uint64_t>(quiet, 1));
   return granted_;
-}
-
-void HeadlessHost::Deliver(const KeyEvent& key) {
-  switch (key.kind) {
-    case KeyEvent::Kind::Down: emulator_->OnKeyDown(key.code); break;
-    case KeyEvent::Kind::Up: emulator_->OnKeyUp(key.code); break;
-    case KeyEvent::Kind::Ok: emulator_->OnOK(); break;
-  }
 }
 
 }  // namespace zorva::tools

@@ -1,20 +1,18 @@
 // The window system of zorva-run: there is no window. Messages and caption
 // changes become lines on an error stream, file dialogs are cancelled, and the
-// "message queue" holds only the events the command line scheduled: typed keys,
-// the step limit and an interrupt from the terminal.
+// "message queue" holds only the step limit and an interrupt from the terminal.
+// (Typed text needs no host: the emulator's run loop types it.)
 //
 // Since the run loop asks the host how long it may run before the next pump,
 // the host knows exactly how many instructions have executed at every pump and
-// delivers each event at its exact instruction count, however long the gaps.
+// stops the run at its exact step limit.
 #pragma once
 
 #include <csignal>
 #include <cstdint>
 #include <ostream>
-#include <vector>
 
 #include "machine/host.h"
-#include "tools/options.h"
 
 namespace zorva {
 class Emulator;
@@ -24,9 +22,8 @@ namespace zorva::tools {
 
 class HeadlessHost final : public Host {
  public:
-  // `stepLimit` 0 means no limit. Key event i is delivered once (i + 1) * keyGap
-  // instructions have executed.
-  HeadlessHost(std::ostream& err, std::vector<KeyEvent> keys, uint32_t keyGap, uint64_t stepLimit);
+  // `stepLimit` 0 means no limit.
+  HeadlessHost(std::ostream& err, uint64_t stepLimit) : err_(err), stepLimit_(stepLimit) {}
 
   // The emulator that scheduled events act on; needed before the run starts.
   void Attach(Emulator& emulator) { emulator_ = &emulator; }
@@ -45,19 +42,13 @@ class HeadlessHost final : public Host {
 
   // Instructions executed up to the last pump.
   uint64_t executed() const { return executed_; }
-  size_t keysLeft() const { return keys_.size() - nextKey_; }
   bool interrupted() const { return interrupted_; }
 
  private:
   // How often the interrupt flag is looked at when nothing else is due.
   static constexpr uint32_t kLongestQuiet = 1u << 20;
 
-  void Deliver(const KeyEvent& key);
-
   std::ostream& err_;
-  std::vector<KeyEvent> keys_;
-  size_t nextKey_ = 0;
-  uint64_t keyGap_;
   uint64_t stepLimit_;
   Emulator* emulator_ = nullptr;
   const volatile std::sig_atomic_t* interrupt_ = nullptr;

@@ -9,7 +9,7 @@
 #include <map>
 #include <utility>
 
-#include "machine/keyboard.h"
+#include "run/typist.h"
 
 namespace zorva::tools {
 namespace {
@@ -23,10 +23,14 @@ constexpr std::string_view kUsage =
     "  --start ADDR    start run point (default 0)\n"
     "  --end ADDR      end run point (default 0xFFFF); the run ends when PC reaches it\n"
     "  --steps N       stop the run after N instructions (default 100000000); 0 = no limit\n"
-    "  --type TEXT     type TEXT on the emulated keyboard, one key press or release\n"
-    "                  every --key-gap instructions; a newline or \\n is Enter,\n"
-    "                  a backspace or \\b is Backspace, 0x03 or \\c is Ctrl+C\n"
-    "  --key-gap N     instructions between two key events (default 20000, at least 1)\n"
+    "  --type TEXT     type TEXT on the emulated keyboard as our ROM's layout types it,\n"
+    "                  as the window's paste does; a newline or \\n is Enter, a\n"
+    "                  backspace or \\b is Backspace, 0x03 or \\c is Ctrl+C (Break);\n"
+    "                  characters without a key (a tab, anything outside ASCII)\n"
+    "                  are skipped, and counted\n"
+    "  --type-file FILE  type the text in FILE (before --type's), line ends as Enter\n"
+    "  --key-gap N     instructions between two key events, at least 1 (default: a\n"
+    "                  key is held @HOLD@, and @GAP@ pass before every other event)\n"
     "  --trace FILE    log every instruction to FILE (the trace log, otherwise trace.log)\n"
     "  --regs          at the end print the registers on one line\n"
     "  --dump FILE     at the end write the 65536 bytes of memory to FILE\n"
@@ -45,15 +49,10 @@ constexpr std::string_view kUsage =
     "       the PNG picture or the standard output could not be written (stderr\n"
     "       says which)\n"
     "  2    a usage error\n"
+    "  3    the run ended before all the typed text was typed (stderr says how\n"
+    "       many characters were left)\n"
     "  130  SIGINT (Ctrl-C) or SIGTERM ended the run early; the results asked for\n"
     "       are written all the same\n";
-
-std::string NameOf(unsigned char c) {
-  if (c > 0x20 && c < 0x7F) return std::string("'") + static_cast<char>(c) + "'";
-  char text[8];
-  std::snprintf(text, sizeof text, "0x%02X", c);
-  return text;
-}
 
 // Text for a one-line message: control characters, newlines among them,
 // show as escapes, so that the message stays one printable line.
@@ -82,64 +81,6 @@ std::string Escaped(std::string_view text) {
 // An argument quoted for a one-line message.
 std::string Quoted(std::string_view text) { return "'" + Escaped(text) + "'"; }
 
-// The key a character is on in our ROM's layout, and the modifier held for it.
-// Letters, digits and the unshifted keys are where a US keyboard has them, and
-// so are the shifted symbols, except that the double quote is on Shift+2 and
-// the apostrophe on Shift+7, as on the machine's own keyboard. What they push
-// aside (@ and &) and the six characters without a key of their own are on
-// Ctrl: @ and & stay on their keys, the brackets sit beside the parentheses,
-// the braces on the angle brackets, the backslash on the slash, the bar on
-// the minus.
-struct KeyFor {
-  unsigned code = 0;  // 0: no key
-  bool shift = false;
-  bool ctrl = false;
-};
-
-KeyFor Lookup(char c) {
-  if (c >= 'a' && c <= 'z') return {static_cast<unsigned>(c - 'a' + 'A')};
-  if (c >= 'A' && c <= 'Z') return {static_cast<unsigned>(c), true};
-  if (c >= '0' && c <= '9') return {static_cast<unsigned>(c)};
-  switch (c) {
-    case ' ': return {vk::kSpace};
-    case '\b': return {vk::kBack};
-    case '\x03': return {'C', false, true};
-    case ';': return {vk::kOem1};
-    case ':': return {vk::kOem1, true};
-    case '=': return {vk::kOemPlus};
-    case '+': return {vk::kOemPlus, true};
-    case ',': return {vk::kOemComma};
-    case '<': return {vk::kOemComma, true};
-    case '{': return {vk::kOemComma, false, true};
-    case '-': return {vk::kOemMinus};
-    case '_': return {vk::kOemMinus, true};
-    case '|': return {vk::kOemMinus, false, true};
-    case '.': return {vk::kOemPeriod};
-    case '>': return {vk::kOemPeriod, true};
-    case '}': return {vk::kOemPeriod, false, true};
-    case '/': return {vk::kOem2};
-    case '?': return {vk::kOem2, true};
-    case '\\': return {vk::kOem2, false, true};
-    case '`': return {vk::kOem3};
-    case '~': return {vk::kOem3, true};
-    case '!': return {'1', true};
-    case '"': return {'2', true};
-    case '@': return {'2', false, true};
-    case '#': return {'3', true};
-    case '$': return {'4', true};
-    case '%': return {'5', true};
-    case '^': return {'6', true};
-    case '\'': return {'7', true};
-    case '&': return {'7', false, true};
-    case '*': return {'8', true};
-    case '(': return {'9', true};
-    case '[': return {'9', false, true};
-    case ')': return {'0', true};
-    case ']': return {'0', false, true};
-    default: return {};
-  }
-}
-
 // Decimal, or hexadecimal after 0x; nothing else, not even blanks or a sign.
 std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
   int base = 10;
@@ -157,39 +98,31 @@ std::optional<uint64_t> ParseNumber(std::string_view text, uint64_t max) {
 
 }  // namespace
 
-std::string_view UsageText() { return kUsage; }
+std::string_view UsageText() {
+  static const std::string usage = [] {
+    std::string text(kUsage);
+    const auto put = [&text](std::string_view field, uint32_t value) {
+      text.replace(text.find(field), field.size(), std::to_string(value));
+    };
+    put("@HOLD@", Typist::kDefaultPace.hold);
+    put("@GAP@", Typist::kDefaultPace.gap);
+    return text;
+  }();
+  return usage;
+}
 
-std::optional<std::vector<KeyEvent>> KeyEventsFor(std::string_view text, std::string& error) {
-  using Kind = KeyEvent::Kind;
-  std::vector<KeyEvent> events;
+std::string TypedText(std::string_view text) {
+  std::string typed;
   for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    // A shell cannot easily pass a newline, so the two characters \n stand for one;
-    // likewise \b for Backspace and \c for Ctrl+C.
-    if (c == '\\' && i + 1 < text.size()) {
-      const char next = text[i + 1];
-      if (next == 'n' || next == 'b' || next == 'c') {
-        c = next == 'n' ? '\n' : next == 'b' ? '\b' : '\x03';
-        ++i;
-      }
+    const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+    if (text[i] == '\\' && (next == 'n' || next == 'b' || next == 'c')) {
+      typed += next == 'n' ? '\n' : next == 'b' ? '\b' : '\x03';
+      ++i;
+    } else {
+      typed += text[i];
     }
-    if (c == '\n') {
-      events.push_back({Kind::Ok, vk::kReturn});
-      events.push_back({Kind::Up, vk::kReturn});
-      continue;
-    }
-    const KeyFor key = Lookup(c);
-    if (key.code == 0) {
-      error = "--type: no key for the character " + NameOf(static_cast<unsigned char>(c));
-      return std::nullopt;
-    }
-    const unsigned modifier = key.ctrl ? vk::kControl : key.shift ? vk::kShift : 0;
-    if (modifier != 0) events.push_back({Kind::Down, modifier});
-    events.push_back({Kind::Down, key.code});
-    events.push_back({Kind::Up, key.code});
-    if (modifier != 0) events.push_back({Kind::Up, modifier});
   }
-  return events;
+  return typed;
 }
 
 ParseResult ParseOptions(std::span<const std::string_view> args) {
@@ -217,8 +150,9 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
   CLI::Option* rom = app.add_option("ROM", o.rom);
   app.add_flag("--regs", o.regs);
   app.add_flag("--screen", o.screen);
-  constexpr const char* kValueOptions[] = {"--cart",    "--start", "--end",  "--steps", "--type",
-                                           "--key-gap", "--trace", "--dump", "--png",   "--zoom"};
+  constexpr const char* kValueOptions[] = {"--cart", "--start",     "--end",     "--steps",
+                                           "--type", "--type-file", "--key-gap", "--trace",
+                                           "--dump", "--png",       "--zoom"};
   std::map<std::string_view, std::string> values;  // the last one given of each
   for (const char* name : kValueOptions)
     app.add_option(name, values[name])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -277,14 +211,10 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
       return fail(std::string(number.option) + ": " + Quoted(*value) + " is not " + number.what);
     number.set(*n);
   }
-  if (const std::string* text = given("--type")) {
-    std::string error;
-    auto keys = KeyEventsFor(*text, error);
-    if (!keys) return fail(error);
-    o.keys = std::move(*keys);
-  }
+  if (const std::string* text = given("--type")) o.typed = TypedText(*text);
   // An empty name would only fail later, after the run; say so now.
   for (const auto& [option, file] : {std::pair{"--cart", &o.cartridge},
+                                     {"--type-file", &o.typeFile},
                                      {"--trace", &o.trace},
                                      {"--dump", &o.dump},
                                      {"--png", &o.png}}) {

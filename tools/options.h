@@ -1,5 +1,4 @@
-// The command line of zorva-run, and the translation of --type text into the
-// key events that type it in our ROM's keyboard layout. ParseOptions is a pure function of its
+// The command line of zorva-run. ParseOptions is a pure function of its
 // arguments (no I/O, no exit) so that it can be tested and fuzzed on its own.
 #pragma once
 
@@ -12,23 +11,15 @@
 
 namespace zorva::tools {
 
-// One event of typed text, delivered through the emulator's key handlers.
-struct KeyEvent {
-  enum class Kind : uint8_t { Down, Up, Ok };  // Ok: Enter, which arrives as the OK command
-  Kind kind;
-  unsigned code;  // virtual-key code; unused for Ok
-
-  bool operator==(const KeyEvent&) const = default;
-};
-
 struct RunOptions {
   std::string rom;
   std::optional<std::string> cartridge;
   uint16_t start = 0x0000;
   uint16_t end = 0xFFFF;
-  uint64_t steps = 100'000'000;  // 0: no limit
-  std::vector<KeyEvent> keys;    // from --type
-  uint32_t keyGap = 20'000;      // instructions between two key events
+  uint64_t steps = 100'000'000;         // 0: no limit
+  std::string typed;                    // from --type, its \n and \b turned into the characters
+  std::optional<std::string> typeFile;  // typed before `typed`
+  std::optional<uint32_t> keyGap;  // instructions between two key events; else the typist's pace
   std::optional<std::string> trace;
   bool regs = false;
   std::optional<std::string> dump;
@@ -47,9 +38,9 @@ struct ParseResult {
 // `args` excludes the program name.
 ParseResult ParseOptions(std::span<const std::string_view> args);
 
-// The key events that type `text`; on a character without a key returns
-// nothing and names the character in `error`.
-std::optional<std::vector<KeyEvent>> KeyEventsFor(std::string_view text, std::string& error);
+// --type's text as typed: the two characters \n stand for a newline, \b for
+// a backspace, since a shell cannot easily pass those.
+std::string TypedText(std::string_view text);
 
 // The usage text, ending in a newline.
 std::string_view UsageText();

@@ -9,11 +9,13 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "machine/memory_map.h"
+#include "machine/screen_text.h"
 #include "run/emulator.h"
 #include "tools/headless_host.h"
 #include "tools/options.h"
@@ -22,7 +24,17 @@
 namespace zorva::tools {
 namespace {
 
-enum ExitStatus { kRunEnded = 0, kFileFailed = 1, kUsageError = 2, kInterrupted = 130 };
+enum ExitStatus {
+  kRunEnded = 0,
+  kFileFailed = 1,
+  kUsageError = 2,
+  kTypingUnfinished = 3,
+  kInterrupted = 130
+};
+
+// More text than anyone types into a machine with 34 KiB of program memory;
+// the cap keeps a wrong file (a disk image, /dev/zero) from filling the host.
+constexpr size_t kLongestTypeFile = 16u << 20;
 
 volatile std::sig_atomic_t interruptRequested = 0;
 
@@ -36,16 +48,46 @@ void PrintRegisters(const Z80Registers& r) {
       r.altHL);
 }
 
+// The 25 rows of 40 characters, as copying the screen in the window gives
+// them, but each row whole.
 void PrintScreen(std::span<const uint8_t, 65536> memory) {
   for (int row = 0; row < kScreenRows; ++row) {
-    char line[kScreenColumns + 1];
-    for (int column = 0; column < kScreenColumns; ++column) {
-      const uint8_t code = memory[kCharacterRam + row * kScreenColumns + column];
-      line[column] = code >= 0x20 && code <= 0x7E ? static_cast<char>(code) : '.';
-    }
-    line[kScreenColumns] = '\n';
-    std::fwrite(line, 1, sizeof line, stdout);
+    const std::string line = ScreenRowText(memory, row) + '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
   }
+}
+
+// The whole of `path`, or nothing with errno saying why (EFBIG: too long).
+std::optional<std::string> ReadTypeFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return std::nullopt;
+  std::string text;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    errno = S_ISDIR(info.st_mode) ? EISDIR : errno;
+  } else {
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (n == 0) {
+          close(fd);
+          return text;
+        }
+        break;
+      }
+      if (text.size() + static_cast<size_t>(n) > kLongestTypeFile) {
+        errno = EFBIG;
+        break;
+      }
+      text.append(buffer, static_cast<size_t>(n));
+    }
+  }
+  const int error = errno;
+  close(fd);
+  errno = error;
+  return std::nullopt;
 }
 
 class DumpFile {
@@ -112,7 +154,7 @@ int RunMachine(const RunOptions& o) {
   // A vanished reader of stdout shows up as a failed write, not as sudden death.
   std::signal(SIGPIPE, SIG_IGN);
 
-  HeadlessHost host(std::cerr, o.keys, o.keyGap, o.steps);
+  HeadlessHost host(std::cerr, o.steps);
   Emulator emu(host);
   host.Attach(emu);
   host.WatchInterrupt(&interruptRequested);
@@ -137,15 +179,35 @@ int RunMachine(const RunOptions& o) {
     if (!emu.loggingOn()) return kFileFailed;  // the emulator has said why
   }
 
+  if (o.keyGap) emu.SetTypingPace({.hold = *o.keyGap, .gap = *o.keyGap});
+  std::string typed;
+  if (o.typeFile) {
+    const std::optional<std::string> text = ReadTypeFile(*o.typeFile);
+    if (!text) {
+      ReportFileError("type the text of", *o.typeFile, errno);
+      return kFileFailed;
+    }
+    typed = *text;
+  }
+  typed += o.typed;
+  const size_t skipped = emu.TypeText(typed);
+
   emu.OnAdvanced({.start = o.start, .end = o.end, .showPcSp = false});
   emu.OnStart();
 
   // A log that stopped early (its message is out already) is a failed run.
   int status = o.trace && !emu.loggingOn() ? kFileFailed : kRunEnded;
   emu.OnStopLogging();
-  if (host.keysLeft() != 0) {
-    std::fprintf(stderr, "zorva-run: the run ended before %zu of the typed key events\n",
-                 host.keysLeft());
+  // Finished typing has reported its skipped characters itself; unfinished
+  // typing is told here, once.
+  const size_t untyped = emu.typingLeft();
+  if (untyped != 0) {
+    std::fprintf(
+        stderr,
+        "zorva-run: the run ended before all the text was typed: %zu characters "
+        "left%s\n",
+        untyped,
+        skipped == 0 ? "" : (", " + std::to_string(skipped) + " more without a key").c_str());
   }
 
   if (o.regs) PrintRegisters(emu.registers());
@@ -164,6 +226,7 @@ int RunMachine(const RunOptions& o) {
     status = kFileFailed;
   }
   if (status == kRunEnded && host.interrupted()) status = kInterrupted;
+  if (status == kRunEnded && untyped != 0) status = kTypingUnfinished;
   return status;
 }
 

@@ -73,6 +73,20 @@ TEST(GlyphSheet, MosaicsAreTheSixtyFourBlockCombinations) {
   }
 }
 
+// Copied text: printable ASCII as itself, and each mosaic as the Unicode
+// sextant of the same blocks (Unicode leaves out the two that are half blocks).
+TEST(GlyphText, AsciiAsItselfAndMosaicsAsTheirSextants) {
+  for (int c = 0x20; c < 0x7F; ++c) EXPECT_EQ(uint32_t(kGlyphText[c]), uint32_t(c));
+  EXPECT_EQ(uint32_t(kGlyphText[glyph::kBlank]), 0u);
+  for (uint32_t n = 1; n < 63; ++n) {
+    const uint32_t expected = n == 21   ? 0x258Cu
+                              : n == 42 ? 0x2590u
+                                        : 0x1FB00 + n - 1 - (n > 21) - (n > 42);
+    EXPECT_EQ(uint32_t(kGlyphText[glyph::kMosaic + n]), expected) << "mosaic " << n;
+  }
+  EXPECT_EQ(uint32_t(kGlyphText[glyph::kMosaic + 63]), 0x2588u);
+}
+
 // make_glyph_sheet on a file of 256 blank glyphs with one fault planted:
 // refused with status 1 and no output, the message naming the line.
 TEST(MakeGlyphSheet, RejectsMalformedFilesNamingTheLine) {
@@ -84,6 +98,8 @@ TEST(MakeGlyphSheet, RejectsMalformedFilesNamingTheLine) {
       {1 + 9 * 0x11, "0x10 again", 0, ":154: error: glyph 0x10 is already defined at line 145"},
       {1 + 9 * 0x30, "A 0x30", 0, ":433: error: expected a glyph header"},
       {1 + 9 * 0x40 + 5, "", 0, ":582: error: row 5 of glyph 0x40 expected, found a blank"},
+      {1 + 9 * 0x41, "0x41 A U+00C1", 0, ":586: error: glyph 0x41 is printable ASCII"},
+      {1 + 9 * 0x90, "0x90 shade U+D800", 0, ":1297: error: the header's U+ character is not"},
       {0, nullptr, 3, ":2301: error: file ends inside glyph 0xFF after 5 of 8 rows"},
       {0, nullptr, 9, ":2295: error: 1 of 256 glyphs missing: 0xFF"},
   };

@@ -20,12 +20,15 @@
 #include <string>
 #include <vector>
 
+#include "run/typist.h"
 #include "tests/support/temp_dir.h"
-#include "tools/options.h"
 
 extern char** environ;
 
 namespace zorva::testing {
+
+// The cursor, a solid block, as the screen's text shows it.
+inline const std::string kCursor = "\u2588";
 
 inline std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -68,11 +71,8 @@ struct Typing {
 // (that is how an instruction the processor lacks shows) and with every key
 // typed.
 inline RomRun RunRom(const Typing& t) {
-  std::string error;
-  const auto events = tools::KeyEventsFor(t.typed, error);
-  if (!events) throw std::invalid_argument(error);
   TempDir dir;
-  const uint64_t steps = (events->size() + 1) * t.gap + t.after;
+  const uint64_t steps = (Typist::Events(t.typed).size() + 1) * t.gap + t.after;
   std::vector<std::string> args = {ZORVA_RUN,   "--screen",
                                    "--dump",    dir.File("mem"),
                                    "--key-gap", std::to_string(t.gap),

@@ -18,6 +18,7 @@
 namespace zorva {
 namespace {
 
+using testing::kCursor;
 using testing::RomImage;
 using testing::RomRun;
 using testing::RunRom;
@@ -143,10 +144,10 @@ std::vector<Case> Cases() {
   const std::vector<uint8_t> rom = RomImage(), cart = Cartridge("NONE");
   std::vector<std::string> romDump = {"> D 0000"}, cartScreen(10, "");
   for (int i = 0; i < 64; i += 8) romDump.push_back(Dump(i, {&rom[i], &rom[i + 8]}));
-  romDump.push_back("> .");
+  romDump.push_back("> " + kCursor);
   cartScreen.push_back("C");
   return {
-      {"boot", "", Monitor({"> ."}),
+      {"boot", "", Monitor({"> " + kCursor}),
        [](const RomRun& r) {
          EXPECT_EQ(r.Char(2, 2), 0x7F) << "the cursor is a block";
          for (int c = 0; c < 40; ++c) {
@@ -158,13 +159,13 @@ std::vector<Case> Cases() {
       {"dump_rom", "D 0000\n", Monitor(romDump)},
       {"modify_then_dump", "m 4000 12 ab Cd 7 41 7e 7f 20 0\nd 4000 a\n",
        Monitor({"> m 4000 12 ab Cd 7 41 7e 7f 20 0", "> d 4000 a",
-                "4000: 12 AB CD 07 41 7E 7F 20 ....A~.", Dump(0x4008, {0, 0}), "> ."})},
+                "4000: 12 AB CD 07 41 7E 7F 20 ....A~.", Dump(0x4008, {0, 0}), "> " + kCursor})},
       {"fill_up_to_the_end_of_free_ram", "f 4001 7ffe e5\nd 4000 2\n",
-       Monitor({"> f 4001 7ffe e5", "> d 4000 2", Dump(0x4000, {0, 0xE5}), "> ."}),
+       Monitor({"> f 4001 7ffe e5", "> d 4000 2", Dump(0x4000, {0, 0xE5}), "> " + kCursor}),
        [](const RomRun& r) { EXPECT_EQ(r.memory[0xBFFE] << 8 | r.memory[0xBFFF], 0xE500); }},
       {"scramble_port_twice", "o ff 5a\nd c000 2\nO FF 5A\nd c000 2\n",
        Monitor({"> o ff 5a", "> d c000 2", Dump(0xC000, {'N' ^ 0x5A, 'O' ^ 0x5A}), "> O FF 5A",
-                "> d c000 2", Dump(0xC000, {'N', 'O'}), "> ."}),
+                "> d c000 2", Dump(0xC000, {'N', 'O'}), "> " + kCursor}),
        [cart](const RomRun& r) {
          EXPECT_EQ(r.err,
                    "caption: Zorva - (Current cypher: 5a)\n"
@@ -175,7 +176,7 @@ std::vector<Case> Cases() {
       {"call_returns",
        "m 4000 3e 21 32 27 30 c9\ng 4000\n",  // LD A,'!'; LD (3027h),A; RET
        {kBanner + std::string(21, ' ') + "!", "Type H for help.", "> m 4000 3e 21 32 27 30 c9",
-        "> g 4000", "> ."}},
+        "> g 4000", "> " + kCursor}},
       {"character_set",
        "x\nc\n",
        {},
@@ -185,16 +186,17 @@ std::vector<Case> Cases() {
            EXPECT_EQ(r.Char(3 + code / 16, 6 + 2 * (code % 16)), code);
            EXPECT_EQ(r.Char(3 + code / 16, 7 + 2 * (code % 16)), ' ');
          }
-         EXPECT_EQ(r.rows.at(19), "> .");
+         EXPECT_EQ(r.rows.at(19), "> " + kCursor);
        }},
       {"unknown_command", "z 1\nm 4000 a5\nd 4000 1\n",
-       Monitor({"> z 1", "?SYNTAX", "> m 4000 a5", "> d 4000 1", Dump(0x4000, {0xA5}), "> ."}),
+       Monitor(
+           {"> z 1", "?SYNTAX", "> m 4000 a5", "> d 4000 1", Dump(0x4000, {0xA5}), "> " + kCursor}),
        [](const RomRun& r) { EXPECT_EQ(r.Colour(3, 39), 0x1C) << "error colour"; }},
-      {"bad_number", "d 12g\n", Monitor({"> d 12g", "?BAD NUMBER", "> ."})},
+      {"bad_number", "d 12g\n", Monitor({"> d 12g", "?BAD NUMBER", "> " + kCursor})},
       // Nothing is written when the range runs into the monitor's own RAM.
-      {"protected", "m 37ff 1 2\n", Monitor({"> m 37ff 1 2", "?PROTECTED", "> ."}),
+      {"protected", "m 37ff 1 2\n", Monitor({"> m 37ff 1 2", "?PROTECTED", "> " + kCursor}),
        [](const RomRun& r) { EXPECT_EQ(r.memory[0x37FF], 0); }},
-      {"clear", "h\nx\n", {kBanner, "> ."}},
+      {"clear", "h\nx\n", {kBanner, "> " + kCursor}},
       // The colour table and the help fill 32 rows: text and colours move up nine rows.
       {"help_scrolls",
        "p\nh\n",
@@ -208,11 +210,12 @@ std::vector<Case> Cases() {
                    (std::vector<std::string>{
                        "> h", "Commands, numbers in hex:", " D [addr [count]]  dump memory"}));
          EXPECT_EQ(r.rows[23], "Free RAM: 3A00-BFFF");
-         EXPECT_EQ(r.rows[24], "> .");
+         EXPECT_EQ(r.rows[24], "> " + kCursor);
          EXPECT_EQ(r.Colour(24, 0), kPromptColour);
        }},
       {"cartridge_with_header_runs", "", cartScreen, nullptr, Cartridge("ZORVA")},
-      {"cartridge_without_header_is_ignored", "", Monitor({"> ."}), nullptr, Cartridge("ZORVB")},
+      {"cartridge_without_header_is_ignored", "", Monitor({"> " + kCursor}), nullptr,
+       Cartridge("ZORVB")},
   };
 }
 

@@ -240,6 +240,153 @@ TEST(RunLoop, TheHostIsAskedAgainWhenItsBudgetRunsOutAndAfterEveryInstructionFor
   }
 }
 
+// Records the all-columns key cell (0x00FF) every fourth instruction from
+// 0x4000 on: LD BC,0x00FF; LD HL,0x4000; loop: IN A,(C); LD (HL),A; INC HL; JR loop.
+const std::vector<uint8_t> kKeyRecorder = {0x01, 0xFF, 0x00, 0x21, 0x00, 0x40,
+                                           0xED, 0x78, 0x77, 0x23, 0x18, 0xFA};
+
+TEST(Typing, KeysLandOnTheSameInstructionsWhateverTheHostsBudget) {
+  std::vector<std::vector<uint8_t>> recorded;
+  for (const uint32_t budget : {1u, 7u, 1000u}) {
+    Machine m(kKeyRecorder, 0x0000, 0xFFFF);
+    m.emu.SetTypingPace({.hold = 50, .gap = 30});
+    EXPECT_EQ(m.emu.TypeText("a\n"), 0u);
+    m.host.budget = budget;
+    m.host.At(6000 / budget + 1, [&] { m.emu.OnStop(); });  // after 6000 instructions or more
+    m.emu.OnStart();
+    EXPECT_FALSE(m.emu.typing());
+    const auto memory = m.emu.memory();
+    recorded.emplace_back(memory.begin() + 0x4000, memory.begin() + 0x4000 + 6000 / 4);
+  }
+  EXPECT_EQ(recorded[0], recorded[1]);
+  EXPECT_EQ(recorded[0], recorded[2]);
+  // A is down from instruction 30 to 80, Enter's row (0xF7) from 110 to 160.
+  const std::vector<uint8_t>& cells = recorded[0];
+  EXPECT_EQ(cells[5], 0xFF);
+  EXPECT_EQ(cells[10], 0xDF);  // A: row 5
+  EXPECT_EQ(cells[25], 0xFF);
+  EXPECT_EQ(cells[35], 0xF7);
+  EXPECT_EQ(cells[45], 0xFF);
+}
+
+TEST(Typing, WaitsWhileStoppedAndSaysOnceAtTheEndWhatHadNoKey) {
+  Machine m(kKeyRecorder, 0x0000, 0xFFFF);
+  m.emu.SetTypingPace({.hold = 10, .gap = 10});
+  EXPECT_EQ(m.emu.TypeText("ab\t\xC3\xA9"), 2u);
+  m.host.At(15, [&] { m.emu.OnStop(); });
+  m.emu.OnStart();
+  EXPECT_EQ(m.emu.typingLeft(), 2u);  // only a is down: no character done yet
+  m.host.At(35, [&] { EXPECT_EQ(m.emu.typingLeft(), 1u); });  // a is done, b is down
+  m.host.At(100, [&] { m.emu.OnStop(); });
+  m.emu.OnStart();
+  EXPECT_FALSE(m.emu.typing());
+  EXPECT_EQ(m.host.texts(),
+            std::vector<std::string>{"2 characters were not typed: they have no key on this "
+                                     "keyboard."});
+}
+
+TEST(Typing, CancelLetsGoOfTheKeysItHolds) {
+  Machine m(kKeyRecorder, 0x0000, 0xFFFF);
+  m.emu.SetTypingPace({.hold = 100, .gap = 10});
+  m.emu.TypeText("Ab\t");
+  m.host.At(25, [&] {
+    EXPECT_EQ(m.emu.portSpace()[0x7FFF] & 0x10, 0);  // Shift, then A, are down
+    EXPECT_NE(m.emu.portSpace()[0x00FF], 0xFF);
+    m.emu.CancelTyping();
+  });
+  m.host.At(400, [&] { m.emu.OnStop(); });
+  m.emu.OnStart();
+  EXPECT_FALSE(m.emu.typing());
+  EXPECT_EQ(m.emu.portSpace()[0x00FF], 0xFF);
+  EXPECT_EQ(m.emu.portSpace()[0xBFFF], 0xFF);  // A's column
+  EXPECT_TRUE(m.host.messages.empty());        // cancelled: the skipped tab is not reported
+}
+
+// Dropped files, one table row each on a machine that runs (or, for `stopped`,
+// was stopped): what the user is told, which dialogs opened, what was loaded
+// or typed.
+TEST(Dropping, TheFirstFileLoadsOrTypesByWhatItIs) {
+  const std::string refused =
+      "Can't load rom: Processor already running.\nPlease stop processor first.";
+  const std::string neither =
+      "': it is neither a 16384-byte cartridge image, nor an 8192-byte ROM image, nor a text of "
+      "printable characters of up to 64 KiB to type.";
+  const struct {
+    const char* name;
+    std::vector<std::string> files;  // "name:size:byte", created, or a name alone, not
+    bool stopped;
+    std::vector<std::string> messages;  // with DIR for the test's folder
+    uint8_t at0xC000;                   // 0x11: the cartridge was loaded
+    uint8_t at0x0000;                   // 0x22: the ROM was loaded
+    size_t typing;                      // characters to type
+  } rows[] = {
+      {"cartridge while running", {"game.bin:16384:17"}, false, {}, 0x11, 0x00, 0},
+      {"cartridge while stopped", {"game.bin:16384:17"}, true, {}, 0x11, 0x00, 0},
+      {"ROM while running", {"sys.rom:8192:34"}, false, {refused}, 0x00, 0x00, 0},
+      {"ROM while stopped", {"sys.rom:8192:34"}, true, {}, 0x00, 0x22, 0},
+      {"text", {"prog.txt:300:65"}, false, {}, 0x00, 0x00, 300},
+      {"text at 64 KiB", {"prog.txt:65536:10"}, false, {}, 0x00, 0x00, 65536},
+      {"text one byte over",
+       {"prog.txt:65537:65"},
+       false,
+       {"Cannot use 'DIR/prog.txt" + neither},
+       0,
+       0,
+       0},
+      {"binary", {"data.bin:300:0"}, false, {"Cannot use 'DIR/data.bin" + neither}, 0, 0, 0},
+      {"a folder", {"."}, false, {"Cannot use 'DIR/.': it is not a file."}, 0, 0, 0},
+      {"missing",
+       {"gone.txt"},
+       false,
+       {"Cannot use 'DIR/gone.txt': No such file or directory."},
+       0,
+       0,
+       0},
+      {"several",
+       {"game.bin:16384:17", "sys.rom:8192:34", "prog.txt:3:65"},
+       false,
+       {"3 files were dropped; only the first, 'DIR/game.bin', is used."},
+       0x11,
+       0x00,
+       0},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    Machine m({}, 0x0000, 0x0100);
+    std::vector<std::string> paths;
+    for (const std::string& file : row.files) {
+      const size_t colon = file.find(':');
+      if (colon == std::string::npos) {
+        paths.push_back(m.dir.File(file));
+        continue;
+      }
+      const size_t size = std::stoul(file.substr(colon + 1));
+      const auto byte = static_cast<uint8_t>(std::stoul(file.substr(file.rfind(':') + 1)));
+      paths.push_back(m.dir.Write(file.substr(0, colon), size, byte));
+    }
+    m.host.budget = 10;
+    m.host.At(3, [&] {
+      if (row.stopped) m.emu.OnStop();
+      else m.emu.OnDropFiles(paths);
+    });
+    m.emu.OnStart();
+    if (row.stopped) m.emu.OnDropFiles(paths);
+    std::vector<std::string> messages = m.host.texts();
+    const std::string dir = m.dir.path().string();
+    for (std::string& text : messages) {
+      for (size_t at; (at = text.find(dir)) != std::string::npos;)
+        text.replace(at, dir.size(), "DIR");
+    }
+    EXPECT_EQ(messages, row.messages);
+    EXPECT_TRUE(m.host.dialogs.empty());  // a drop is the user's choice: nothing asks
+    EXPECT_EQ(m.emu.memory()[0xC000], row.at0xC000);
+    EXPECT_EQ(m.emu.memory()[0x0000], row.at0x0000);
+    EXPECT_EQ(m.emu.typingLeft(), row.typing);
+    // A cartridge restarts the machine, as the File command does.
+    EXPECT_EQ(m.emu.keepRunning(), row.at0xC000 == 0x11 || !row.stopped);
+  }
+}
+
 std::string Header(const std::string& image) {
   return "Zorva 1.0 - Mattel Aquarius emulator trace\r\n\r\nCurrent ROM file:" + image + "\r\n\r\n";
 }

@@ -86,9 +86,10 @@ TEST_F(ZorvaRunTest, ScreenPrintsCharacterMemoryAsText) {
                               0x3E, 0x7F, 0x32, 0x02, 0x30, 0x3E, ' ', 0x32, 0x03, 0x30,
                               0x3E, 0x1F, 0x32, 0x28, 0x30, 0x3E, '!', 0x32, 0xE7, 0x33})});
   EXPECT_EQ(o.status, 0) << o.err;
-  std::string expected = "H~. " + std::string(36, '.') + "\n";
-  for (int row = 1; row < 24; ++row) expected += std::string(40, '.') + "\n";
-  expected += std::string(39, '.') + "!\n";
+  // The block as U+2588; the tree has no Unicode character, blank none either: spaces.
+  std::string expected = "H~\u2588" + std::string(37, ' ') + "\n";
+  for (int row = 1; row < 24; ++row) expected += std::string(40, ' ') + "\n";
+  expected += std::string(39, ' ') + "!\n";
   EXPECT_EQ(o.out, expected);
 }
 
@@ -224,6 +225,45 @@ TEST_F(ZorvaRunTest, TypedTextReachesThePortSpaceThroughTheKeyHandlers) {
                            "m.bin", Rom(recorder(c.port >> 8, c.port & 0xFF))});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.err, "");
+    EXPECT_EQ(ReadFile(dir.File("m.bin")).substr(0x4000, c.seen.size() + 1), c.seen + '\0');
+  }
+}
+
+TEST_F(ZorvaRunTest, TypedTextFromAFileAndWhatIsToldAboutIt) {
+  // The recorder above, on the all-columns cell: what was typed, as row bytes.
+  const std::string rom = Rom({0x21, 0x00, 0x40, 0x01, 0xFF, 0x00, 0x1E, 0xFF, 0xED, 0x78, 0xBB,
+                               0x28, 0xFB, 0x77, 0x23, 0x5F, 0x18, 0xF6});
+  dir.Write("crlf.txt", std::vector<uint8_t>{'a', '\r', '\n', 'a', '\t'});
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+    std::string seen;  // the row bytes the ROM saw
+  } cases[] = {
+      // CR LF is one Enter; the tab is skipped and told once; --type comes after the file.
+      {{"--type-file", "crlf.txt", "--type", "a", "--steps", "2000"},
+       0,
+       "message: 1 character was not typed: it has no key on this keyboard.\n",
+       "\xDF\xFF\xF7\xFF\xDF\xFF\xDF\xFF"},
+      // Ended too soon: status 3, and how much was left, skipped characters counted apart.
+      {{"--type", "aaa\xC3\xA9", "--steps", "120"},
+       3,
+       "zorva-run: the run ended before all the text was typed: 2 characters left, 1 more "
+       "without a key\n",
+       "\xDF\xFF"},
+      {{"--type-file", "missing.txt"},
+       1,
+       "zorva-run: cannot type the text of 'missing.txt': No such file or directory\n",
+       ""},
+      {{"--type-file", "."}, 1, "zorva-run: cannot type the text of '.': Is a directory\n", ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--key-gap", "50", "--dump", "m.bin", rom});
+    const Outcome o = Run(args);
+    EXPECT_EQ(o.status, c.status) << o.err;
+    EXPECT_EQ(o.err, c.err);
+    if (c.status == 1) continue;
     EXPECT_EQ(ReadFile(dir.File("m.bin")).substr(0x4000, c.seen.size() + 1), c.seen + '\0');
   }
 }
