@@ -9,51 +9,27 @@
 #
 # Exit status 77 (skipped) when Xvfb, xdotool or xclip is missing.
 set -u
-# The real window system, whatever platform the environment asks Qt for.
-export QT_QPA_PLATFORM=xcb
-unset QT_SCALE_FACTOR
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 usage="usage: xvfb_paste_check.sh path/to/zorva path/to/aquarius.rom"
 zorva=$(realpath "${1:?$usage}")
 rom=${2:?$usage}
 
-skip() { echo "SKIPPED: $*"; exit 77; }
 fail() {
   echo "FAILED: $*"
   [ -s "${work:-/nonexistent}/copied" ] && sed 's/^/  screen: |/' "$work/copied"
   sed 's/^/  zorva: /' "${work:-/nonexistent}/zorva.log" 2>/dev/null
   exit 1
 }
-for tool in Xvfb xdotool xclip; do
-  command -v "$tool" >/dev/null || skip "$tool is not installed (Debian packages xvfb, xdotool, xclip)"
-done
+need Xvfb xdotool xclip
 [ -f "$rom" ] || fail "no ROM image at $rom"
-
-work=$(mktemp -d)
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 cp "$rom" "$work/aquarius.rom"
-
-# until_ok SECONDS COMMAND...: retries COMMAND every 0.1 s.
-until_ok() {
-  for _ in $(seq $(($1 * 10))); do "${@:2}" && return 0; sleep 0.1; done
-  return 1
-}
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=("$!")
-until_ok 5 test -s "$work/display" || skip "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(cat "$work/display")"
+start_xvfb 1280x1024
 
 (cd "$work" && exec "$zorva") >"$work/zorva.log" 2>&1 &
 pids+=("$!")
-about_window() { about=$(xdotool search --name '^About Zorva$' 2>/dev/null | head -1) && [ -n "$about" ]; }
-if ! until_ok 15 about_window; then
-  grep -q 'platform plugin' "$work/zorva.log" && skip "Qt has no X11 platform plugin here"
-  fail "the About box did not appear"
-fi
+await_about "$work/zorva.log"
 xdotool windowfocus "$about" 2>/dev/null
 xdotool key Return
-main_window() { main=$(xdotool search --onlyvisible --class '^zorva$' 2>/dev/null | head -1) && [ -n "$main" ]; }
 until_ok 10 main_window || fail "the main window did not show"
 xdotool windowfocus "$main" 2>/dev/null
 

@@ -13,15 +13,12 @@
 #
 # Exit status 77 (skipped) when Xvfb, xdotool, od or awk is missing.
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 
 zorva=${1:?usage: xvfb_rom_check.sh path/to/zorva path/to/aquarius.rom path/to/charset.txt}
 rom=${2:?usage: xvfb_rom_check.sh path/to/zorva path/to/aquarius.rom path/to/charset.txt}
 charset=${3:?usage: xvfb_rom_check.sh path/to/zorva path/to/aquarius.rom path/to/charset.txt}
 
-skip() {
-  echo "SKIPPED: $*"
-  exit 77
-}
 fail() {
   echo "FAILED: $*"
   if [ -s "${work:-/nonexistent}/text" ]; then
@@ -32,62 +29,17 @@ fail() {
   exit 1
 }
 
-command -v Xvfb >/dev/null || skip "Xvfb is not installed (Debian package xvfb)"
-command -v xdotool >/dev/null || skip "xdotool is not installed (Debian package xdotool)"
-command -v od >/dev/null || skip "od is not installed (coreutils)"
-command -v awk >/dev/null || skip "awk is not installed (Debian package mawk)"
+need Xvfb xdotool od awk
 [ -x "$zorva" ] || fail "no program at $zorva"
 [ -f "$rom" ] || fail "no ROM image at $rom (built by the zorva_rom target)"
 [ "$(stat -c %s "$rom")" -eq 8192 ] || fail "$rom is not 8192 bytes"
 [ -f "$charset" ] || fail "no character set at $charset"
 zorva=$(realpath "$zorva")
-
-work=$(mktemp -d)
-xvfb_pid=
-zorva_pid=
 ink_read=
-cleanup() {
-  [ -n "$zorva_pid" ] && kill "$zorva_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
 
 # The program finds aquarius.rom in its working directory.
 cp "$rom" "$work/aquarius.rom"
-
-# A display number nobody uses.
-display=
-for n in $(seq 91 160); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-    display=$n
-    break
-  fi
-done
-[ -n "$display" ] || skip "no free X display number between 91 and 160"
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [ -e "/tmp/.X11-unix/X$display" ] && break
-  sleep 0.1
-done
-[ -e "/tmp/.X11-unix/X$display" ] || skip "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$display"
-# The real window system, whatever platform the environment asks Qt for.
-export QT_QPA_PLATFORM=xcb
-
-# until SECONDS_LIMIT COMMAND...: retries COMMAND every 0.1 s.
-until_ok() {
-  local limit=$1
-  shift
-  local tries=$((limit * 10))
-  for _ in $(seq "$tries"); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+start_xvfb 1280x1024
 
 # --- Colours -------------------------------------------------------------------
 # Colour byte = foreground << 4 | background. Colour number n: bit 0 red,
@@ -292,12 +244,8 @@ press() {
 (cd "$work" && exec env ZORVA_SCREENSHOT="$shot" ZORVA_SCREENSHOT_MS=200 "$zorva") \
   >"$work/zorva.log" 2>&1 &
 zorva_pid=$!
-
-about_window() { about=$(xdotool search --name '^About Zorva$' 2>/dev/null | head -1) && [ -n "$about" ]; }
-if ! until_ok 15 about_window; then
-  grep -q 'platform plugin' "$work/zorva.log" && skip "Qt has no X11 platform plugin here"
-  fail "the About box did not appear"
-fi
+pids+=("$zorva_pid")
+await_about "$work/zorva.log"
 xdotool windowfocus "$about" 2>/dev/null
 xdotool key Return
 about_gone() { ! xdotool search --name '^About Zorva$' >/dev/null 2>&1; }

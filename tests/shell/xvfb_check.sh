@@ -14,38 +14,18 @@
 #
 #   xvfb_check.sh path/to/zorva [path/to/fake_wm]     (exit status 77: skipped)
 set -u
-# The real window system, whatever platform the environment asks Qt for.
-export QT_QPA_PLATFORM=xcb
-unset QT_SCALE_FACTOR
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 zorva=$(realpath "${1:?usage: xvfb_check.sh path/to/zorva [path/to/fake_wm]}")
 fake_wm=${2:-}
 
-skip() { echo "SKIPPED: $*"; exit 77; }
 fail() {
   echo "FAILED: $*"
   sed 's/^/  zorva: /' "${work:-/nonexistent}"/*/zorva.log 2>/dev/null
   exit 1
 }
-{ command -v Xvfb && command -v xdotool; } >/dev/null ||
-  skip "Xvfb or xdotool is not installed (Debian packages xvfb, xdotool)"
+need Xvfb xdotool
 [ -x "$zorva" ] || fail "no program at $zorva"
-
-work=$(mktemp -d)
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
-
-# until_ok SECONDS COMMAND...: retries COMMAND every 0.1 s.
-until_ok() {
-  for _ in $(seq $(($1 * 10))); do "${@:2}" && return 0; sleep 0.1; done
-  return 1
-}
-
-# Xvfb picks a free display itself and writes its number once it is ready.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=("$!")
-until_ok 5 test -s "$work/display" || skip "Xvfb did not start: $(cat "$work/xvfb.log")"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+start_xvfb 1280x1024
 
 # start NAME ROM-BYTES [ENV...]: runs the program in $work/NAME on a ROM that
 # starts with ROM-BYTES (printf escapes), sets zorva_pid, and waits for the
@@ -56,11 +36,7 @@ start() {
   (cd "$work/$1" && exec env "${@:3}" "$zorva") >"$work/$1/zorva.log" 2>&1 &
   zorva_pid=$!
   pids+=("$zorva_pid")
-  about_window() { about=$(xdotool search --name '^About Zorva$' 2>/dev/null | head -1) && [ -n "$about" ]; }
-  if ! until_ok 15 about_window; then
-    grep -q 'platform plugin' "$work/$1/zorva.log" && skip "Qt has no X11 platform plugin here"
-    fail "the About box did not appear"
-  fi
+  await_about "$work/$1/zorva.log"
 }
 geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }  # sets X, Y, WIDTH, HEIGHT
 # window WIDER|NARROWER: sets $window to a shown window of the program more,

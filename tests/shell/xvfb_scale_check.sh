@@ -5,40 +5,20 @@
 #
 #   xvfb_scale_check.sh path/to/zorva        (exit status 77: skipped)
 set -u
-# The real window system, whatever platform the environment asks Qt for.
-export QT_QPA_PLATFORM=xcb
-unset QT_SCALE_FACTOR
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xvfb.sh"
 zorva=$(realpath "${1:?usage: xvfb_scale_check.sh path/to/zorva}")
 
-skip() { echo "SKIPPED: $*"; exit 77; }
 fail() {
   echo "FAILED: $*"
   sed 's/^/  zorva: /' "${work:-/nonexistent}/zorva.log" 2>/dev/null
   exit 1
 }
-{ command -v Xvfb && command -v xdotool; } >/dev/null ||
-  skip "Xvfb or xdotool is not installed (Debian packages xvfb, xdotool)"
+need Xvfb xdotool
 [ -x "$zorva" ] || fail "no program at $zorva"
 
-work=$(mktemp -d)
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
-
-# until_ok SECONDS COMMAND...: retries COMMAND every 0.1 s.
-until_ok() {
-  for _ in $(seq $(($1 * 10))); do "${@:2}" && return 0; sleep 0.1; done
-  return 1
-}
-
-# Xvfb picks a free display itself and writes its number once it is ready. It
-# keeps the screen's pixels in $work/Xvfb_screen0, an XWD picture, and does not
-# reset when one program leaves before the next one comes.
-Xvfb -displayfd 3 -screen 0 1600x1200x24 -fbdir "$work" -noreset -nolisten tcp \
-  3>"$work/display" 2>"$work/xvfb.log" &
-pids+=("$!")
-until_ok 5 test -s "$work/display" || skip "Xvfb did not start: $(cat "$work/xvfb.log")"
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+# The X server keeps the screen's pixels in $work/Xvfb_screen0, an XWD picture,
+# and does not reset when one program leaves before the next one comes.
+start_xvfb 1600x1200 -fbdir "$work" -noreset
 
 # The ROM: fill the screen from 0100h (LD HL,0100h; LD DE,3000h; LD BC,0800h;
 # LDIR), wait for a key (IN A,(FFh); CP FFh; JR Z,wait), then write its row
@@ -57,8 +37,6 @@ paper=$((0x7F7FFF))
   head -c $((8192 - 0x900)) /dev/zero
 } >"$work/aquarius.rom"
 
-about_window() { about=$(xdotool search --name '^About Zorva$' 2>/dev/null | head -1) && [ -n "$about" ]; }
-main_window() { main=$(xdotool search --onlyvisible --class '^zorva$' 2>/dev/null | head -1) && [ -n "$main" ]; }
 
 # --- Whole device pixels on a scaled desktop ----------------------------------
 # The X server's picture: an XWD header (big-endian words), a colour map, then
@@ -169,10 +147,7 @@ while read -r scale zoom factor; do
     scaled_pid=$!
     pids+=("$scaled_pid")
     started=$scale
-    if ! until_ok 15 about_window; then
-      grep -q 'platform plugin' "$work/zorva.log" && skip "Qt has no X11 platform plugin here"
-      fail "the About box did not appear at scale $scale"
-    fi
+    await_about "$work/zorva.log"
     xdotool windowfocus "$about" 2>/dev/null
     xdotool key Return
     until_ok 10 about_closed_main_shown || fail "the main window did not show at scale $scale"
