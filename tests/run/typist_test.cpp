@@ -35,27 +35,6 @@ TEST(KeyLayout, EveryPrintableCharacterHasItsOwnChordOnTheMatrix) {
   EXPECT_EQ(ChordFor('\b'), (KeyChord{vk::kBack, 0}));
 }
 
-TEST(KeyLayout, TheKeysThatDifferFromAUsKeyboard) {
-  const struct {
-    char c;
-    KeyChord chord;
-  } cases[] = {
-      {'"', {'2', kShift}},
-      {'\'', {'7', kShift}},
-      {'@', {'2', kCtrl}},
-      {'&', {'7', kCtrl}},
-      {'[', {'9', kCtrl}},
-      {']', {'0', kCtrl}},
-      {'{', {vk::kOemComma, kCtrl}},
-      {'}', {vk::kOemPeriod, kCtrl}},
-      {'\\', {vk::kOem2, kCtrl}},
-      {'|', {vk::kOemMinus, kCtrl}},
-      {'a', {'A', 0}},
-      {'A', {'A', kShift}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ChordFor(c.c), c.chord) << c.c;
-}
-
 struct Timed {
   uint64_t at;  // instructions executed when the event was delivered
   KeyEvent event;
