@@ -82,7 +82,7 @@ class WatchingHost final : public Host {
         promptSeen_ = false;
         enterAt_ = executed_;
       }
-      Deliver(key);
+      emu_->OnKey(key);
       nextKey_ = executed_ + kKeyGap;
     }
     if ((next_ == keys_.size() && promptSeen_) || executed_ >= limit_) emu_->OnStop();
@@ -103,14 +103,6 @@ class WatchingHost final : public Host {
   int messages() const { return messages_; }
 
  private:
-  void Deliver(const KeyEvent& key) {
-    switch (key.kind) {
-      case KeyEvent::Kind::Down: emu_->OnKeyDown(key.code); break;
-      case KeyEvent::Kind::Up: emu_->OnKeyUp(key.code); break;
-      case KeyEvent::Kind::Ok: emu_->OnOK(); break;
-    }
-  }
-
   uint16_t poll_;
   uint16_t prompt_;
   Emulator* emu_ = nullptr;

@@ -123,17 +123,13 @@ class SoakHost final : public Host {
 
  private:
   void Deliver(const KeyEvent& key) {
-    switch (key.kind) {
-      case KeyEvent::Kind::Down: emu_->OnKeyDown(key.code); break;
-      case KeyEvent::Kind::Up: emu_->OnKeyUp(key.code); break;
-      case KeyEvent::Kind::Ok:
-        // Before each Enter: BASIC must not have answered any earlier line
-        // with an error.
-        if (ScreenShows(" ERROR")) ++errorsSeen_;
-        ++commandsTyped_;
-        emu_->OnOK();
-        break;
+    if (key.kind == KeyEvent::Kind::Ok) {
+      // Before each Enter: BASIC must not have answered any earlier line
+      // with an error.
+      if (ScreenShows(" ERROR")) ++errorsSeen_;
+      ++commandsTyped_;
     }
+    emu_->OnKey(key);
   }
   bool ScreenShows(std::string_view text) const {
     const auto screen = emu_->memory().subspan(kCharacterRam, kScreenCells);

@@ -119,7 +119,7 @@ class TypingHost final : public Host {
   }
   // Delivers what is left of the queue at once, and empties it.
   void Flush() {
-    while (next_ < keys_.size()) Deliver(keys_[next_++]);
+    while (next_ < keys_.size()) emu_->OnKey(keys_[next_++]);
     Queue({});
   }
   void Limit(uint64_t steps) {
@@ -141,7 +141,7 @@ class TypingHost final : public Host {
     ++romCoverage[emu_->registers().PC & 0x1FFF];
     ++executed_;
     if (next_ < keys_.size() && executed_ >= dueAt_) {
-      Deliver(keys_[next_++]);
+      emu_->OnKey(keys_[next_++]);
       dueAt_ = executed_ + gap_;
       if (next_ == keys_.size()) emu_->OnStop();  // all typed: stop here
     }
@@ -153,14 +153,6 @@ class TypingHost final : public Host {
   void StopScreenTimer() override {}
 
  private:
-  void Deliver(const KeyEvent& key) {
-    switch (key.kind) {
-      case KeyEvent::Kind::Down: emu_->OnKeyDown(key.code); break;
-      case KeyEvent::Kind::Up: emu_->OnKeyUp(key.code); break;
-      case KeyEvent::Kind::Ok: emu_->OnOK(); break;
-    }
-  }
-
   Emulator* emu_ = nullptr;
   std::vector<KeyEvent> keys_;
   size_t next_ = 0;

@@ -256,6 +256,14 @@ void Emulator::OnKeyDown(unsigned code) {
 void Emulator::OnKeyUp(unsigned code) { zorva::OnKeyUp(m_.keyboard, m_.portSpace.data(), code); }
 void Emulator::OnOK() { zorva::OnOK(m_.portSpace.data()); }
 
+void Emulator::OnKey(const KeyEvent& key) {
+  switch (key.kind) {
+    case KeyEvent::Kind::Down: OnKeyDown(key.code); break;
+    case KeyEvent::Kind::Up: OnKeyUp(key.code); break;
+    case KeyEvent::Kind::Ok: OnOK(); break;
+  }
+}
+
 size_t Emulator::TypeText(std::string_view text) { return typist_.Type(text); }
 
 void Emulator::CancelTyping() {
@@ -264,13 +272,7 @@ void Emulator::CancelTyping() {
 
 void Emulator::TypeDueKeys(uint32_t ran) {
   typist_.Advance(ran);
-  while (const std::optional<KeyEvent> key = typist_.Due()) {
-    switch (key->kind) {
-      case KeyEvent::Kind::Down: OnKeyDown(key->code); break;
-      case KeyEvent::Kind::Up: OnKeyUp(key->code); break;
-      case KeyEvent::Kind::Ok: OnOK(); break;
-    }
-  }
+  while (const std::optional<KeyEvent> key = typist_.Due()) OnKey(*key);
   if (typist_.typing()) return;
   if (const size_t skipped = typist_.TakeSkipped()) {
     host_.ShowMessage(skipped == 1 ? "1 character was not typed: it has no key on this keyboard."

@@ -75,6 +75,8 @@ class Emulator final : private Z80Links {
   void OnKeyDown(unsigned code);
   void OnKeyUp(unsigned code);
   void OnOK();
+  // One key event: a press, a release or Enter, through the handlers above.
+  void OnKey(const KeyEvent& key);
   // Typed text (run/typist.h), typed by the run loop while the processor
   // runs; more text is appended. Returns how many of its characters have no
   // key; the user is told of those once, when the typing is done.
