@@ -202,35 +202,10 @@ TEST_F(ZorvaRunTest, AnInterruptEndsTheRunWithItsResultsAndStatus130) {
   }
 }
 
-TEST_F(ZorvaRunTest, TypedTextReachesThePortSpaceThroughTheKeyHandlers) {
-  // Records each new value read from the port at 0x4000 on: LD HL,0x4000; LD BC,port;
-  // LD E,0xFF; loop: IN A,(C); CP E; JR Z,loop; LD (HL),A; INC HL; LD E,A; JR loop
-  auto recorder = [](uint8_t high, uint8_t low) {
-    return std::vector<uint8_t>{0x21, 0x00, 0x40, 0x01, low,  high, 0x1E, 0xFF, 0xED,
-                                0x78, 0xBB, 0x28, 0xFB, 0x77, 0x23, 0x5F, 0x18, 0xF6};
-  };
-  const struct {
-    const char* text;
-    uint16_t port;
-    std::string seen;
-  } cases[] = {
-      // A: row 0xDF; Shift alone (no place in the matrix): every row; Enter: row 0xF7.
-      {"aB\\n", 0x00FF, "\xDF\xFF\x00\xDF\xFF\xF7\xFF"s},
-      // Shift shows as bit 4 of column 0x7F, whose row 0xF7 holds Q.
-      {"Q", 0x7FFF, "\xEF\xE7\xFF"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    const Outcome o = Run({"--type", c.text, "--key-gap", "50", "--steps", "1000", "--dump",
-                           "m.bin", Rom(recorder(c.port >> 8, c.port & 0xFF))});
-    EXPECT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(o.err, "");
-    EXPECT_EQ(ReadFile(dir.File("m.bin")).substr(0x4000, c.seen.size() + 1), c.seen + '\0');
-  }
-}
-
 TEST_F(ZorvaRunTest, TypedTextFromAFileAndWhatIsToldAboutIt) {
-  // The recorder above, on the all-columns cell: what was typed, as row bytes.
+  // Records each new value of the all-columns key cell at 0x4000 on, as row
+  // bytes: LD HL,0x4000; LD BC,0x00FF; LD E,0xFF; loop: IN A,(C); CP E;
+  // JR Z,loop; LD (HL),A; INC HL; LD E,A; JR loop
   const std::string rom = Rom({0x21, 0x00, 0x40, 0x01, 0xFF, 0x00, 0x1E, 0xFF, 0xED, 0x78, 0xBB,
                                0x28, 0xFB, 0x77, 0x23, 0x5F, 0x18, 0xF6});
   dir.Write("crlf.txt", std::vector<uint8_t>{'a', '\r', '\n', 'a', '\t'});
