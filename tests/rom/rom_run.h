@@ -82,7 +82,9 @@ inline RomRun RunRom(const Typing& t) {
     args.insert(args.end(), {"--cart", dir.Write("cart", t.cart)});
   }
   if (t.trace) args.insert(args.end(), {"--trace", dir.File("trace")});
-  args.push_back(ZORVA_ROM_IMAGE);
+  // A copy of its own: the loader opens an image without sharing, so runs in
+  // parallel on one file would now and then refuse each other.
+  args.push_back(dir.Write("aquarius.rom", RomImage()));
 
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
