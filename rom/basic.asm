@@ -417,16 +417,8 @@ stmt:
                 cp TK_LASTST-80h+1
                 jp nc,e_sn
                 inc de
-                add a,a
-                ld l,a
-                ld h,0
                 ld bc,stmttab
-                add hl,bc
-                ld a,(hl)
-                inc hl
-                ld h,(hl)
-                ld l,a
-                jp (hl)
+                jp jumpvia
 st_next:
                 rst R_GETC
                 jp nz,e_sn              ; something after the statement

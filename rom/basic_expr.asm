@@ -485,15 +485,14 @@ function:
                 jp nc,e_sn
                 inc de
                 sub TK_FIRSTFN
+                ld bc,fntab
+; jumpvia: jumps to the routine whose address is word A of the table at BC.
+jumpvia:
                 add a,a
                 ld l,a
                 ld h,0
-                ld bc,fntab
                 add hl,bc
-                ld a,(hl)
-                inc hl
-                ld h,(hl)
-                ld l,a
+                call loadhl
                 jp (hl)
 
 ; loadhl: HL = the word at HL.

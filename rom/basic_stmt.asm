@@ -777,12 +777,7 @@ pt_done:
 ; POKE address, byte
 s_poke:
                 rst R_EVALNUM
-                push hl
-                ld a,','
-                rst R_EXPECT
-                rst R_EVALNUM
-                call byteval
-                pop hl
+                call commabyte
                 ld (hl),a
                 ret
 

@@ -63,6 +63,14 @@ pushtemp:
                 ld (VALTYP),a
                 ret
 
+; newtemp: HL = the descriptor of the newest temporary string. Keeps the flags.
+newtemp:
+                ld hl,(TEMPPT)
+                dec hl
+                dec hl
+                dec hl
+                ret
+
 ; freetemp: done with the string whose descriptor is at HL. The newest
 ; temporary is dropped, and its characters too when they are the newest in
 ; the string space. Keeps HL (the descriptor stays readable until the next
@@ -70,10 +78,7 @@ pushtemp:
 freetemp:
                 push de
                 ex de,hl
-                ld hl,(TEMPPT)
-                dec hl
-                dec hl
-                dec hl
+                call newtemp
                 call cphlde
                 jr nz,ft_done
                 ld (TEMPPT),hl
@@ -349,10 +354,7 @@ copystr:
 strset:
                 push de
                 ex de,hl
-                ld hl,(TEMPPT)
-                dec hl
-                dec hl
-                dec hl
+                call newtemp
                 call cphlde
                 jr nz,ss_copy
                 inc hl
@@ -362,10 +364,7 @@ strset:
                 call cphlde
                 pop de
                 jr c,ss_copy            ; a literal: copy it
-                ld hl,(TEMPPT)          ; take it over
-                dec hl
-                dec hl
-                dec hl
+                call newtemp            ; take it over
                 ld (TEMPPT),hl
                 pop de
                 ld bc,3
@@ -751,6 +750,8 @@ sfargo:
                 rst R_EXPECT
                 call eval
                 call strchk
+; commabyte: A = a byte after a comma at DE, for the value in HL, which it keeps.
+commabyte:
                 push hl
                 ld a,','
                 rst R_EXPECT
