@@ -148,21 +148,32 @@ hexval:
                 ret
 
 ; chkrange: refuse (?PROTECTED) a write of BC bytes (BC > 0) at HL that
-; touches the ROM, the monitor's own RAM, or runs past FFFF.
+; touches the ROM or the code unpacked below the screen (0000-2FFF), the
+; monitor's own RAM and stack (3800-3BFF), BASIC's code (4000 up to its
+; program), or runs past FFFF.
 chkrange:
                 ld a,h
-                cp HIGH 2000h
+                cp HIGH SCREEN
                 jp c,e_protect
                 ld d,h                  ; D = high byte of the start
                 dec bc
                 add hl,bc               ; HL = last byte written
                 jp c,e_protect
                 ld a,d
+                cp HIGH PROGRAM
+                ret nc                  ; starts above BASIC's code
+                cp HIGH HIGHCODE
+                jp nc,e_protect         ; starts in it
                 cp HIGH WORKEND
-                ret nc                  ; starts above the monitor's RAM
+                jr nc,cr_high           ; starts in BASIC's state
                 ld a,h
                 cp HIGH VARS
-                ret c                   ; ends below it
+                jp nc,e_protect         ; reaches the monitor's RAM
+                ret
+cr_high:
+                ld a,h
+                cp HIGH HIGHCODE
+                ret c                   ; ends below BASIC's code
                 jp e_protect
 
 ; ---- D [addr [count]] ---------------------------------------------------------

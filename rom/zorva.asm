@@ -2,38 +2,49 @@
 ; Zorva's system ROM: Zorva BASIC and the Zorva Monitor.
 ;
 ; At power-on a cartridge with our header runs first; then BASIC starts
-; (basic*.asm): an integer BASIC in the style of the period's Microsoft
-; BASICs. Its MON enters the monitor (monitor.asm), a one-letter command
-; line in hex (D dump, M modify, F fill, G call, O output, C characters,
-; P colours, X clear, H help), whose B goes back to BASIC with the program
-; and variables as they were. rom/README.md describes both.
+; (basic*.asm): a floating-point BASIC in the style of the period's
+; Microsoft BASICs, its numbers worked out by float*.asm. Its MON enters
+; the monitor (monitor.asm), a one-letter command line in hex (D dump,
+; M modify, F fill, G call, O output, C characters, P colours, X clear,
+; H help), whose B goes back to BASIC with the program and variables as they
+; were. rom/README.md describes both.
+;
+; More code than 8 KiB holds: the ROM keeps only the start-up, the keyboard
+; and the unpacker (unpack.asm); everything else is assembled to run from
+; RAM, and the build (make_rom) packs it into the rest of the ROM, from
+; packed_data on. At power-on it is unpacked to 2000-2FFF and 4000 on.
 ;
 ; Memory map
-;   0000-1FFF  this ROM (0000 boot; restarts below)
+;   0000-1FFF  this ROM (0000 boot; restarts below; the packed code)
+;   2000-2FFF  code unpacked at power-on: the monitor, the screen, numbers
 ;   3000-33E7  character memory, 40 x 25
 ;   3400-37E7  colour memory, one byte a cell: foreground << 4 | background
-;   3800-38B7  monitor variables and buffers; BASIC's line buffers
+;   3800-38B7  monitor variables and buffers
 ;   38B8-38FF  keyboard state and the 64-key typeahead buffer
-;   3900-39FF  the stack (SP starts at 3A00), the monitor's or BASIC's
-;   3A00-3C65  BASIC's state, temporary strings and FOR/GOSUB stack
-;   3C66-BFFF  BASIC's program, variables, arrays and strings (for the
-;              monitor: free for programs from 3A00)
+;   3900-397F  the number package's accumulators and scratch
+;   3A00-3BFF  the stack (SP starts at 3C00), the monitor's or BASIC's
+;   3C00-3FFF  BASIC's state, line buffers, temporary strings and FOR/GOSUB
+;              stack
+;   4000-      code unpacked at power-on: BASIC
+;   PROGRAM-BFFF  BASIC's program, variables, arrays and strings (for the
+;              monitor: free for programs)
 ;   C000-FFFF  cartridge area
-; The monitor's M and F refuse to write into 0000-1FFF or 3800-39FF, and F
-; refuses a range that runs past FFFF (answer: ?PROTECTED).
+; The monitor's M and F refuse to write into 0000-2FFF, 3800-3BFF or BASIC's
+; code, and F refuses a range that runs past FFFF (answer: ?PROTECTED).
 ;
 ; Cartridge header
 ;   C000-C004  the ASCII bytes "ZORVA"
 ;   C005-C006  entry address, low byte first
 ; At power-on the screen is cleared and, when the header is there, the entry
-; is CALLed on the monitor's stack (just below 3A00); a cartridge that returns
+; is CALLed on the monitor's stack (just below 3C00); a cartridge that returns
 ; lands in BASIC. Without the header the cartridge area is left alone.
 ;
 ; The processor this runs on implements a subset of the Z80 instruction set
 ; with simpler flag rules, so this code keeps to: unprefixed opcodes (no DI,
 ; EI, DAA or CPL), IN r,(C), LDIR, LDDR, SET, a few CB shifts and rotates,
-; and the IX forms the processor has. It relies only on Z and C, and compares
-; 16-bit values byte by byte (SBC HL never sets C here).
+; and the IX forms the processor has. It relies only on Z and C (and S after
+; arithmetic), and compares 16-bit values byte by byte (SBC HL never sets C
+; here).
 ; ===========================================================================
 
 ; ---- screen -----------------------------------------------------------------
@@ -84,22 +95,19 @@ KEYHEAD         equ VARS+0BCh       ; 1: where the oldest waiting key is
 KEYCOUNT        equ VARS+0BDh       ; 1: keys waiting
 KEYBUF          equ VARS+0C0h       ; 64: the typeahead ring, 64-aligned
 KEYBUFLEN       equ 64
-WORKEND         equ 3A00h           ; end of the monitor's own RAM
+FPRAM           equ 3900h           ; 128: the number package's RAM
+WORKEND         equ 3C00h           ; end of the monitor's own RAM and stack
 STACKTOP        equ WORKEND
+LOWCODE         equ 2000h           ; code unpacked at power-on, below the screen
+HIGHCODE        equ 4000h           ; and above BASIC's state
 
 CART            equ 0C000h
 
 ; ---- BASIC -----------------------------------------------------------------
 MAXLINE         equ 72              ; characters in a typed line
 ZONE            equ 14              ; PRINT's comma zones
-; Scratch in the monitor's RAM, free while BASIC runs (the monitor's own
-; variables are set afresh whenever it starts).
-BLINE           equ VARS+8          ; 3: a line being stored: length, number
-BINBUF          equ BLINE+3         ; 74: the typed line, tokenised in place
-INPBUF          equ BINBUF+74       ; 74: answers to INPUT
-NUMBUF          equ INPBUF+74       ; 8: a number as text
-BSTACK          equ STACKTOP        ; BASIC's stack is the monitor's, 3900-39FF
-STKLIMIT        equ 3900h+64        ; expressions nest no deeper than this
+BSTACK          equ STACKTOP        ; BASIC's stack is the monitor's, 3A00-3BFF
+STKLIMIT        equ 3A00h+64        ; expressions nest no deeper than this
 ; BASIC's own state, kept while the monitor runs.
 BVARS           equ WORKEND
 VARTAB          equ BVARS+0         ; 2: the end of the program: simple variables
@@ -131,11 +139,15 @@ CURCOL          equ BVARS+49        ; 1: the cursor's column
 VALTYP          equ BVARS+50        ; 1: 0 number, 1 string
 VCREATE         equ BVARS+51        ; 1: getvar makes new variables
 BMAGIC          equ BVARS+52        ; 2: BASIC_MAGIC once BASIC has started
-TEMPST          equ BVARS+54        ; 48: 16 temporary string descriptors
+TEMPST          equ BVARS+64        ; 48: 16 temporary string descriptors
 TEMPEND         equ TEMPST+48
-CSBOT           equ TEMPEND         ; 512: the FOR/GOSUB stack, growing down
+BLINE           equ TEMPEND         ; 3: a line being stored: length, number
+BINBUF          equ BLINE+3         ; the typed line, tokenised in place
+INPBUF          equ BINBUF+MAXLINE+2 ; answers to INPUT
+NUMBUF          equ INPBUF+MAXLINE+2 ; 8: a number as text
+CSBOT           equ NUMBUF+8        ; 512: the FOR/GOSUB stack, growing down
 CSTOP           equ CSBOT+512
-PROGRAM         equ CSTOP           ; the program, then variables, arrays,
+PROGRAM         equ program         ; after BASIC's code: the program, then variables, arrays,
 HEAPTOP         equ CART            ; free RAM, and strings up to here
 MINFREE         equ 16              ; kept free when a line is stored
 BASIC_MAGIC     equ 0B45Ah
@@ -253,6 +265,8 @@ boot:
                 xor a
                 ld (BRKFLAG),a
                 ld (KEYCOUNT),a
+                ld hl,packed_data
+                call unpack
                 call clrall
                 ld hl,cartsig
                 ld de,CART
@@ -294,23 +308,42 @@ initvars:
                 ld (DUMPNEXT),hl
                 ret
 
-                include "screen.asm"
                 include "keyboard.asm"
+                include "unpack.asm"
+
+; Everything from here on is data: no instructions below this label.
+rom_code_end:
+                include "keys.asm"
+; make_rom puts the packed code here.
+packed_data:
+                if $ > 1F00h
+                .error The ROM's own part leaves too little room for the packed code
+                endif
+
+; ---- unpacked at power-on below the screen --------------------------------
+                org LOWCODE
+ram_low_start:
+                include "screen.asm"
                 include "monitor.asm"
+low_code_end:
+                include "text.asm"
+ram_low_end:
+                if $ > SCREEN
+                .error The code below the screen is larger than 4096 bytes
+                endif
+
+; ---- unpacked at power-on above BASIC's state -------------------------------
+                org HIGHCODE
+ram_high_start:
                 include "basic.asm"
                 include "basic_screen.asm"
                 include "basic_expr.asm"
                 include "basic_vars.asm"
                 include "basic_strings.asm"
                 include "basic_stmt.asm"
-
-; Everything from here on is data: no instructions below this label.
-code_end:
-                include "text.asm"
+high_code_end:
                 include "basic_text.asm"
-
-                if $ > 2000h
-                .error The ROM is larger than 8192 bytes
-                endif
-                ds 2000h-$,0FFh
+ram_high_end:
+; BASIC's program starts on the next page boundary.
+program         equ (ram_high_end+255) AND 0FF00h
                 end

@@ -1,0 +1,88 @@
+// Makes the 8192-byte ROM image from the assembler's output: the part of the
+// program that runs from the ROM as it is, and after it, at the label
+// packed_data, the blocks that run from RAM, packed (rom/pack.h), for the
+// ROM's unpacker to rebuild at power-on. Each block is its start address and
+// end address (little-endian words, the end exclusive) and its stream; a
+// start address of 0 ends the list.
+//
+//   make_rom program.bin program.sym aquarius.rom
+//
+// The blocks are named in the symbol file by ram_low_start/ram_low_end and
+// ram_high_start/ram_high_end. Prints the sizes; fails when the image would
+// not fit.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "rom/pack.h"
+
+namespace {
+
+constexpr size_t kRomSize = 8192;
+
+bool ReadFile(const char* path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+int Fail(const std::string& why) {
+  std::fprintf(stderr, "make_rom: %s\n", why.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) return Fail("usage: make_rom program.bin program.sym aquarius.rom");
+  std::string binary, symbolText;
+  if (!ReadFile(argv[1], binary)) return Fail(std::string("cannot read ") + argv[1]);
+  if (!ReadFile(argv[2], symbolText)) return Fail(std::string("cannot read ") + argv[2]);
+
+  std::map<std::string, size_t> symbols;
+  std::istringstream lines(symbolText);
+  for (std::string name, equ, value; lines >> name >> equ >> value;)
+    symbols[name] = std::stoul(value, nullptr, 16);
+  for (const char* name :
+       {"packed_data", "ram_low_start", "ram_low_end", "ram_high_start", "ram_high_end"}) {
+    if (!symbols.count(name)) return Fail(std::string("no symbol ") + name);
+  }
+
+  const size_t romPart = symbols["packed_data"];
+  std::vector<uint8_t> image(binary.begin(), binary.begin() + std::min(romPart, binary.size()));
+  image.resize(romPart, 0);
+  size_t unpacked = 0;
+  for (const char* block : {"low", "high"}) {
+    const size_t start = symbols[std::string("ram_") + block + "_start"];
+    const size_t end = symbols[std::string("ram_") + block + "_end"];
+    if (end < start || end > binary.size()) return Fail(std::string("bad block ") + block);
+    const std::vector<uint8_t> bytes(binary.begin() + start, binary.begin() + end);
+    const std::vector<uint8_t> packed = zorva::rom::Pack(bytes);
+    if (zorva::rom::Unpack(packed, bytes.size()) != bytes) return Fail("packing lost bytes");
+    for (size_t word : {start, end}) {
+      image.push_back(static_cast<uint8_t>(word & 0xFF));
+      image.push_back(static_cast<uint8_t>(word >> 8));
+    }
+    image.insert(image.end(), packed.begin(), packed.end());
+    unpacked += bytes.size();
+  }
+  image.push_back(0);
+  image.push_back(0);
+  if (image.size() > kRomSize) {
+    return Fail("the image is " + std::to_string(image.size()) + " bytes; it must fit in " +
+                std::to_string(kRomSize));
+  }
+  std::printf("ROM: %zu bytes run from the ROM, %zu bytes of RAM code packed into %zu, %zu free\n",
+              romPart, unpacked, image.size() - romPart, kRomSize - image.size());
+  image.resize(kRomSize, 0xFF);
+
+  std::ofstream out(argv[3], std::ios::binary);
+  out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  if (!out) return Fail(std::string("cannot write ") + argv[3]);
+  return 0;
+}
