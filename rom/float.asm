@@ -34,7 +34,7 @@ finit:  call fzero
         ld de,ARG
         ld bc,6
         ldir
-        ret
+        jp frndinit
 
 ; fzero: FAC := 0 (all six bytes, so a zero never carries a stray guard).
 ; Keeps BC, DE, HL.

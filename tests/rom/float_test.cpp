@@ -386,5 +386,57 @@ TEST(FloatArithmetic, UnroundedVariantsKeepTheGuardByte) {
   }
 }
 
+// ---------------------------------------------------------------------------
+// Comparison, INT and whole numbers.
+
+TEST(FloatWhole, CompareIntAndConversions) {
+  FloatRun f;
+  const double values[] = {0,        1,     -1,    0.5,         -0.5,      2.5,    -2.5,
+                           3,        -3,    1e-30, 1e30,        32767,     -32768, 32767.9,
+                           -32768.9, 65535, 65536, -0.99999994, 8388607.5, 1.5e7};
+  for (double a : values) {
+    for (double b : values) {
+      f.SetArg(P(a));
+      f.SetFac(P(b));
+      ASSERT_TRUE(f.Call("fcmp").returned);
+      const double x = Unpack(P(a)), y = Unpack(P(b));
+      EXPECT_EQ(f.regs().A, x < y ? 1 : x == y ? 2 : 4) << a << " vs " << b;
+    }
+    f.SetFac(P(a));
+    ASSERT_TRUE(f.Call("fint").returned);
+    EXPECT_EQ(f.FacPacked(), P(std::floor(Unpack(P(a))))) << "INT " << a;
+
+    const double t = std::trunc(Unpack(P(a)));
+    f.SetFac(P(a));
+    const FloatCall c = f.Call("facint");
+    if (t >= -32768 && t <= 32767) {
+      ASSERT_TRUE(c.returned) << a;
+      EXPECT_EQ(static_cast<int16_t>(f.regs().HL), t) << a;
+    } else {
+      EXPECT_EQ(c.error, FloatError::kIllegal) << a;
+    }
+    f.SetFac(P(a));
+    const FloatCall d = f.Call("facaddr");
+    if (t >= -32768 && t <= 65535) {
+      ASSERT_TRUE(d.returned) << a;
+      EXPECT_EQ(f.regs().HL, static_cast<uint16_t>(static_cast<int32_t>(t))) << a;
+    } else {
+      EXPECT_EQ(d.error, FloatError::kIllegal) << a;
+    }
+  }
+  for (int v : {0, 1, -1, 2, 7, 10, 100, 255, 256, 1000, 10000, 32767, -32768, -12345}) {
+    f.regs().HL = static_cast<uint16_t>(v);
+    const FloatCall c = f.Call("fltint");
+    ASSERT_TRUE(c.returned);
+    EXPECT_EQ(f.FacPacked(), P(v)) << v;
+    f.regs().HL = static_cast<uint16_t>(v);
+    ASSERT_TRUE(f.Call("fltuns").returned);
+    EXPECT_EQ(f.FacPacked(), P(static_cast<uint16_t>(v))) << v;
+    if (v == 1 || v == 10000) std::printf("fltint(%d): %" PRIu64 " instructions\n", v, c.steps);
+  }
+  f.SetFac(P(1));
+  std::printf("facint(1): %" PRIu64 " instructions\n", f.Call("facint").steps);
+}
+
 }  // namespace
 }  // namespace zorva
