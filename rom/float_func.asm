@@ -104,8 +104,9 @@ ff_odd:         push hl
                 call fmulx
                 pop hl
                 call ff_poly
-                ld hl,FF_T
-                call ff_arg
+                call fmovaf             ; fmulx leaves out ARG's guard byte:
+                ld hl,FF_T              ; the 32-bit factors go in FAC
+                call ff_load
                 jp fmulx
 ff_even:        push hl
                 call fmovaf
@@ -238,10 +239,10 @@ ffe_k:          ld hl,FF_K
                 call fsubx              ; exact too: x and k ln2a are close
                 ld hl,FF_X
                 call ff_save
-                ld hl,FF_K
-                call ff_load
                 ld hl,ffk_ln2b
-                call ff_argk
+                call ff_fack
+                ld hl,FF_K
+                call ff_arg
                 call fmulx
                 ld hl,FF_X
                 call ff_arg
@@ -325,8 +326,9 @@ ffl_m:          ld hl,FF_X
                 sbc a,a
                 ld h,a
                 call fltint
+                call fmovaf
                 ld hl,ffk_ln2
-                call ff_argk
+                call ff_fack
                 call fmulx
                 ld hl,FF_X
                 call ff_arg
@@ -507,11 +509,9 @@ ffs_k:          call ff_low2
                 call ffs_sub
                 ld hl,ffk_pi2c
 ; ffs_sub: FF_X := FAC := FF_X - k c for the constant c at HL.
-ffs_sub:        push hl
+ffs_sub:        call ff_fack
                 ld hl,FF_K
-                call ff_load
-                pop hl
-                call ff_argk
+                call ff_arg
                 call fmulx
                 ld hl,FF_X
                 call ff_arg
