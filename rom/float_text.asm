@@ -21,22 +21,69 @@ FX_DG           equ FP_TX+21        ; 6: fout's digits
 FX_SV           equ FP_TX+27        ; 1 once fout has stepped k up
 
 ; fin: FAC := the number whose text DE points at; DE moves past it. Whole
-; numbers up to 65535 (5 digits) go straight to fltuns. ?OV when too big; too
-; small gives 0. Changes A, BC, HL, IX.
+; numbers up to 65535 take a short way (0..99 from a table, the rest through
+; fltuns). ?OV when too big; too small gives 0. Changes A, BC, HL, IX.
 fin:    ld a,(de)
         sub '0'
         cp 10
-        jr nc,fin_full
+        jp nc,fin_full
+        push de                     ; the start, should the number go on
         ld l,a
+        inc de
+        ld a,(de)
+        sub '0'
+        cp 10
+        jr nc,fin_small
+        ld c,a
+        ld a,l
+        add a,a
+        add a,a
+        add a,l
+        add a,a
+        add a,c
+        ld l,a
+        inc de
+        ld a,(de)
+        sub '0'
+        cp 10
+        jr c,fin_more
+fin_small:
+        ld a,(de)                   ; 0..99 in L: from a table
+        cp '.'
+        jr c,fin_sok                ; below '.': an end for sure
+        jr z,fin_slow
+        cp 'E'
+        jr z,fin_slow
+        cp 'e'
+        jr z,fin_slow
+fin_sok:
+        pop af
         ld h,0
-        ld b,4
-        push de
+        add hl,hl
+        ld bc,fin_small_data
+        add hl,bc
+        ld a,(hl)
+        ld (FAC+3),a
+        inc hl
+        ld a,(hl)
+        ld (FAC_EXP),a
+        xor a
+        ld (FAC),a
+        ld (FAC+1),a
+        ld (FAC+2),a
+        ld (FAC_SGN),a
+        ret
+fin_more:
+        ld h,0                      ; a third digit: 16 bits, up to 65535
+        ld b,3
+        jr fin_fdig
 fin_fast:
         inc de
         ld a,(de)
         sub '0'
         cp 10
         jr nc,fin_fend
+fin_fdig:
         push de
         ld d,h
         ld e,l
@@ -63,8 +110,9 @@ fin_fend:
         ld a,(de)
         cp '.'
         jr z,fin_slow
-        and 0DFh
         cp 'E'
+        jr z,fin_slow
+        cp 'e'
         jr z,fin_slow
         pop af                      ; the start is not needed
         jp fltuns
@@ -147,9 +195,11 @@ fin_exp:
         xor a
         ld (FX_E+1),a
         ld a,(de)
-        and 0DFh
         cp 'E'
+        jr z,fin_e
+        cp 'e'
         jr nz,fin_val
+fin_e:
         push de
         inc de
         ld a,(de)
@@ -683,6 +733,23 @@ fo_dec_data:
         db 0Ah,00h,00h
         db 00h
 fo_dec_data_end:
+
+; 0..99 as FAC's top mantissa byte and exponent
+fin_small_data:
+        db 000h,000h,080h,081h,080h,082h,0C0h,082h,080h,083h,0A0h,083h,0C0h,083h,0E0h,083h
+        db 080h,084h,090h,084h,0A0h,084h,0B0h,084h,0C0h,084h,0D0h,084h,0E0h,084h,0F0h,084h
+        db 080h,085h,088h,085h,090h,085h,098h,085h,0A0h,085h,0A8h,085h,0B0h,085h,0B8h,085h
+        db 0C0h,085h,0C8h,085h,0D0h,085h,0D8h,085h,0E0h,085h,0E8h,085h,0F0h,085h,0F8h,085h
+        db 080h,086h,084h,086h,088h,086h,08Ch,086h,090h,086h,094h,086h,098h,086h,09Ch,086h
+        db 0A0h,086h,0A4h,086h,0A8h,086h,0ACh,086h,0B0h,086h,0B4h,086h,0B8h,086h,0BCh,086h
+        db 0C0h,086h,0C4h,086h,0C8h,086h,0CCh,086h,0D0h,086h,0D4h,086h,0D8h,086h,0DCh,086h
+        db 0E0h,086h,0E4h,086h,0E8h,086h,0ECh,086h,0F0h,086h,0F4h,086h,0F8h,086h,0FCh,086h
+        db 080h,087h,082h,087h,084h,087h,086h,087h,088h,087h,08Ah,087h,08Ch,087h,08Eh,087h
+        db 090h,087h,092h,087h,094h,087h,096h,087h,098h,087h,09Ah,087h,09Ch,087h,09Eh,087h
+        db 0A0h,087h,0A2h,087h,0A4h,087h,0A6h,087h,0A8h,087h,0AAh,087h,0ACh,087h,0AEh,087h
+        db 0B0h,087h,0B2h,087h,0B4h,087h,0B6h,087h,0B8h,087h,0BAh,087h,0BCh,087h,0BEh,087h
+        db 0C0h,087h,0C2h,087h,0C4h,087h,0C6h,087h
+fin_small_data_end:
 
 ; 10^-48 .. 10^45: a 32-bit mantissa, lowest byte first, then the binary
 ; exponent as a word (the value is 0.m * 2^e)

@@ -136,6 +136,14 @@ TEST(FloatText, FinReadsLiterals) {
       {"1.2.3", 3},
       {"4 5", 1},
       {"99:", 2},
+      {"42", 2},
+      {"7.5", 3},
+      {"64E1", 4},
+      {"9e", 1},
+      {"12\xC5", 2},
+      {"1\xE5"
+       "1",
+       1},
       {"1E-40", 5},
       {"2.93874E-39", 11},
       {"99999", 5},
@@ -214,11 +222,12 @@ TEST(FloatText, FinRandomDecimals) {
 
 TEST(FloatText, FinInstructionCounts) {
   FloatRun f;
-  for (const char* text : {"1", "10", "10000", "3.25", "1E6", "123456789"}) {
+  for (const char* text : {"1", "10", "99", "100", "10000", "3.25", "1E6", "123456789"}) {
     const FinResult r = Fin(f, text);
     std::printf("fin(\"%s\"): %" PRIu64 " instructions\n", text, r.call.steps);
   }
-  EXPECT_LE(Fin(f, "1").call.steps, 80u);
+  EXPECT_LE(Fin(f, "1").call.steps, 40u);
+  EXPECT_LE(Fin(f, "99").call.steps, 45u);
   EXPECT_LE(Fin(f, "10000").call.steps, 160u);
 }
 
