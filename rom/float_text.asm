@@ -138,6 +138,7 @@ fin_clr:
 fin_sgn:
         inc de
 fin_dig:
+        call kpoll                  ; a text may run to hundreds of digits
         ld a,(de)
         cp '.'
         jr nz,fin_nopt
@@ -221,6 +222,7 @@ fin_ed0:
 fin_ehave:
         pop af
 fin_edig:
+        call kpoll
         ld a,(de)
         sub '0'
         cp 10

@@ -231,6 +231,20 @@ TEST(FloatText, FinInstructionCounts) {
   EXPECT_LE(Fin(f, "10000").call.steps, 160u);
 }
 
+TEST(FloatText, FinLongTextsPollTheKeyboard) {
+  FloatRun f;
+  for (const std::string& text :
+       {std::string(30, '7') + "." + std::string(220, '7'), "." + std::string(240, '0') + "1E200",
+        std::string(240, '0') + "5", "1E" + std::string(240, '0') + "7",
+        "1." + std::string(240, '3')}) {
+    const FinResult r = Fin(f, text);
+    ASSERT_TRUE(r.call.returned);
+    EXPECT_EQ(r.used, text.size());
+    EXPECT_EQ(r.value, P(std::strtod(text.c_str(), nullptr)));
+    EXPECT_LT(r.call.maxPollGap, 4000u) << r.call.steps << " instructions";
+  }
+}
+
 // ---------------------------------------------------------------------------
 // fout
 
