@@ -2,10 +2,10 @@
 ; writes FAC as BASIC prints it into FOUTBUF. Built on float.asm.
 ;
 ; Both scale by a power of ten from one table (fx_pow_data, 10^-48..10^45 to
-; 32 bits) in a single multiplication, so a conversion rounds only once more
-; than the exact result: fin is correctly rounded for up to 7 significant
-; digits and within 2^-25 beyond, fout's 6 digits are exact unless the value
-; lies within about 2^-30 of a rounding boundary.
+; 32 bits) in one multiplication, within about 2^-31 of the exact product, and
+; round once: fin is correctly rounded except within about 2^-31 of a halfway
+; point, fout's 6 digits are exact unless the value lies that near a rounding
+; boundary.
 
 FX_M            equ FP_TX           ; 4: the significant digits as a whole number
 FX_D            equ FP_TX+4         ; 2: the decimal exponent of FX_M
@@ -349,11 +349,50 @@ fin_mb: ld a,(hl)
         djnz fin_mb
         ret
 
-; fx_scale: FAC := |FAC| * 10^HL, HL in -48..45, unrounded. An operand that
-; fits 24 bits meets the power's 32 bits; a wider one meets the power
-; rounded to 24 bits (exact up to 10^10). ?OV when too big, 0 when too small.
-; Keeps DE; changes A, BC, HL, IX.
+; fx_scale: FAC := |FAC| * 10^HL, HL in -48..45, unrounded, within about
+; 2^-31. A 24-bit operand meets the power's 32 bits in one fmulx; a wider one
+; (fin's 8 and 9 digits) is split into its top 24 bits and its guard byte,
+; each multiplied so, and the two added. ?OV when too big, 0 when too small.
+; Keeps DE; changes A, BC, HL, IX (and FX_V, which only fout uses).
 fx_scale:
+        ld a,(FAC)
+        or a
+        jr z,fx_narrow
+        push de
+        push hl                     ; k
+        ld c,a
+        ld a,(FAC_EXP)
+        ld b,a
+        push bc                     ; the exponent and the guard byte
+        xor a
+        ld (FAC),a
+        call fx_narrow
+        ld hl,FAC
+        ld de,FX_V
+        ld bc,6
+        ldir
+        pop bc
+        push bc
+        ld a,c
+        call fltbyte
+        pop bc
+        ld a,b                      ; the guard byte weighs 2^(exp-160)
+        sub 160
+        ld c,a
+        ld a,(FAC_EXP)
+        add a,c
+        ld (FAC_EXP),a
+        pop hl
+        call fx_narrow
+        ld hl,FX_V
+        ld de,ARG
+        ld bc,6
+        ldir
+        pop de
+        jp faddx
+
+; fx_narrow: fx_scale for FAC with a guard byte of 0.
+fx_narrow:
         push de
         ld de,48
         add hl,de
@@ -370,36 +409,10 @@ fx_scale:
         ld (FAC_EXP),a
         xor a
         ld (FAC_SGN),a
-        ld a,(FAC)
-        or a
-        jr nz,fx_wide
         call fmovaf
         ld de,FAC
         ld bc,4
         ldir
-        jr fx_mul
-fx_wide:
-        ld a,(hl)
-        inc hl
-        ld e,(hl)
-        inc hl
-        ld d,(hl)
-        inc hl
-        ld b,(hl)
-        inc hl
-        cp 80h
-        jr c,fx_nr
-        inc de
-        ld a,d
-        or e
-        jr nz,fx_nr
-        inc b
-fx_nr:  ld (ARG+1),de
-        ld a,b
-        ld (ARG+3),a
-        xor a
-        ld (ARG),a
-        ld (ARG_SGN),a
 fx_mul: ld a,80h
         ld (FAC_EXP),a
         ld (ARG_EXP),a
