@@ -273,6 +273,17 @@ fin_val:
         ld b,a
         ld a,(FX_M+3)
         ld c,160                    ; FX_M is 0.M * 2^32
+fin_nbyte:
+        or a
+        jr nz,fin_norm
+        ld a,c                      ; a zero top byte: 8 places at once
+        sub 8
+        ld c,a
+        ld a,b
+        ld b,h
+        ld h,l
+        ld l,0
+        jr fin_nbyte
 fin_norm:
         or a
         jp m,fin_normed
