@@ -472,22 +472,47 @@ fo_pos: ld (hl),a
         ld de,FX_V
         ld bc,6
         ldir
-        ld a,(FAC_EXP)              ; k := 43 - exponent * 77 / 256, near right
+        ld a,(FAC+3)                ; k := 44 - log10(x), estimated from
+        and 7Fh                     ; log2(x) ~ exp + top byte / 128 in
+        ld l,a                      ; 1/128ths; right 9 times in 10, and
+        ld a,(FAC_EXP)              ; fo_try mends the rest
+        srl a
+        ld h,a
+        jr nc,fo_lg
+        ld a,l
+        or 80h
         ld l,a
-        ld h,0
-        ld d,h
+fo_lg:  ld de,128
+        add hl,de
+        ld d,h                      ; A:H:L := HL * 77, log10(2) ~ 77/256
         ld e,l
+        xor a
         add hl,hl
+        rla
         add hl,hl
+        rla
         add hl,hl
+        rla
         add hl,de
+        adc a,0
         add hl,hl
+        rla
         add hl,de
+        adc a,0
         add hl,hl
+        rla
         add hl,hl
+        rla
         add hl,de
-        ld a,43
-        sub h
+        adc a,0
+        ld c,a
+        ld a,h
+        rla
+        ld a,c
+        rla                         ; the product over 2^15
+        ld c,a
+        ld a,44
+        sub c
         ld l,a
         ld h,0
         jr nc,fo_k
