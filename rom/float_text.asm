@@ -4,8 +4,8 @@
 ; Both scale by a power of ten from one table (fx_pow_data, 10^-48..10^45 to
 ; 32 bits) in one multiplication, within about 2^-31 of the exact product, and
 ; round once: fin is correctly rounded except within about 2^-31 of a halfway
-; point, fout's 6 digits are exact unless the value lies that near a rounding
-; boundary.
+; point (it keeps 9 significant digits and drops the rest), fout's 6 digits
+; are exact unless the value lies that near a rounding boundary.
 
 FX_M            equ FP_TX           ; 4: the significant digits as a whole number
 FX_D            equ FP_TX+4         ; 2: the decimal exponent of FX_M
@@ -22,7 +22,8 @@ FX_SV           equ FP_TX+27        ; 1 once fout has stepped k up
 
 ; fin: FAC := the number whose text DE points at; DE moves past it. Whole
 ; numbers up to 65535 take a short way (0..99 from a table, the rest through
-; fltuns). ?OV when too big; too small gives 0. Changes A, BC, HL, IX.
+; fltuns). An E followed by no digit is left unread. ?OV when too big; too
+; small gives 0. Changes A, BC, HL, IX.
 fin:    ld a,(de)
         sub '0'
         cp 10
@@ -449,7 +450,7 @@ fx_mul: ld a,80h
         jp fp_setexp
 
 ; fout: FOUTBUF := FAC as PRINT shows it, 0-terminated; HL := FOUTBUF.
-; FAC is left rounded to 24 bits. Keeps DE; changes A, BC, IX.
+; FAC is left rounded to 24 bits. Keeps DE; changes A, BC, IX and AF'.
 fout:   push de
         call fround
         ld hl,FOUTBUF

@@ -53,11 +53,13 @@ FinResult Fin(FloatRun& f, const std::string& text) {
 std::string Fout(FloatRun& f, const Packed& x, FloatCall* call = nullptr) {
   f.SetFac(x);
   f.regs().DE = 0x5A5A;
+  f.regs().IY = 0x4321;
   const FloatCall c = f.Call("fout");
   if (call) *call = c;
   EXPECT_TRUE(c.returned);
   EXPECT_EQ(c.sp, FloatRun::kStack);
   EXPECT_TRUE(c.keptDE);
+  EXPECT_TRUE(c.keptIY);
   EXPECT_EQ(f.regs().HL, f.Symbol("FOUTBUF"));
   return f.GetText(f.regs().HL, 17);
 }
