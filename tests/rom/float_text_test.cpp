@@ -152,6 +152,7 @@ TEST(FloatText, FinReadsLiterals) {
       {"065535", 6},
       {"65536.5", 7},
       {"1.70141E38", 10},
+      {"1.70141178E38", 13},
       {"-1E-38", 6},
       {"3.40282E37", 10},
       {".000001", 7},
@@ -180,7 +181,8 @@ TEST(FloatText, FinReadsLiterals) {
 
 TEST(FloatText, FinOverflowAndUnderflow) {
   FloatRun f;
-  for (const char* text : {"1E39", "-1E39", "1.8E38", "1E99", "1E999999", "123456789E35"}) {
+  for (const char* text :
+       {"1E39", "-1E39", "1.8E38", "1.70141183E38", "1E99", "1E999999", "123456789E35"}) {
     SCOPED_TRACE(text);
     EXPECT_EQ(Fin(f, text).call.error, FloatError::kOverflow);
   }
