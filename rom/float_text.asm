@@ -2,10 +2,10 @@
 ; writes FAC as BASIC prints it into FOUTBUF. Built on float.asm.
 ;
 ; Both scale by a power of ten from one table (fx_pow_data, 10^-48..10^45 to
-; 32 bits) in a single multiplication, so a conversion rounds only once more
-; than the exact result: fin is correctly rounded for up to 7 significant
-; digits and within 2^-25 beyond, fout's 6 digits are exact unless the value
-; lies within about 2^-30 of a rounding boundary.
+; 32 bits) in one multiplication, within about 2^-31 of the exact product, and
+; round once: fin is correctly rounded except within about 2^-31 of a halfway
+; point (it keeps 9 significant digits and drops the rest), fout's 6 digits
+; are exact unless the value lies that near a rounding boundary.
 
 FX_M            equ FP_TX           ; 4: the significant digits as a whole number
 FX_D            equ FP_TX+4         ; 2: the decimal exponent of FX_M
@@ -22,7 +22,8 @@ FX_SV           equ FP_TX+27        ; 1 once fout has stepped k up
 
 ; fin: FAC := the number whose text DE points at; DE moves past it. Whole
 ; numbers up to 65535 take a short way (0..99 from a table, the rest through
-; fltuns). ?OV when too big; too small gives 0. Changes A, BC, HL, IX.
+; fltuns). An E followed by no digit is left unread. ?OV when too big; too
+; small gives 0. Changes A, BC, HL, IX.
 fin:    ld a,(de)
         sub '0'
         cp 10
@@ -138,6 +139,7 @@ fin_clr:
 fin_sgn:
         inc de
 fin_dig:
+        call kpoll                  ; a text may run to hundreds of digits
         ld a,(de)
         cp '.'
         jr nz,fin_nopt
@@ -221,6 +223,7 @@ fin_ed0:
 fin_ehave:
         pop af
 fin_edig:
+        call kpoll
         ld a,(de)
         sub '0'
         cp 10
@@ -271,6 +274,17 @@ fin_val:
         ld b,a
         ld a,(FX_M+3)
         ld c,160                    ; FX_M is 0.M * 2^32
+fin_nbyte:
+        or a
+        jr nz,fin_norm
+        ld a,c                      ; a zero top byte: 8 places at once
+        sub 8
+        ld c,a
+        ld a,b
+        ld b,h
+        ld h,l
+        ld l,0
+        jr fin_nbyte
 fin_norm:
         or a
         jp m,fin_normed
@@ -347,11 +361,50 @@ fin_mb: ld a,(hl)
         djnz fin_mb
         ret
 
-; fx_scale: FAC := |FAC| * 10^HL, HL in -48..45, unrounded. An operand that
-; fits 24 bits meets the power's 32 bits; a wider one meets the power
-; rounded to 24 bits (exact up to 10^10). ?OV when too big, 0 when too small.
-; Keeps DE; changes A, BC, HL, IX.
+; fx_scale: FAC := |FAC| * 10^HL, HL in -48..45, unrounded, within about
+; 2^-31. A 24-bit operand meets the power's 32 bits in one fmulx; a wider one
+; (fin's 8 and 9 digits) is split into its top 24 bits and its guard byte,
+; each multiplied so, and the two added. ?OV when too big, 0 when too small.
+; Keeps DE; changes A, BC, HL, IX (and FX_V, which only fout uses).
 fx_scale:
+        ld a,(FAC)
+        or a
+        jr z,fx_narrow
+        push de
+        push hl                     ; k
+        ld c,a
+        ld a,(FAC_EXP)
+        ld b,a
+        push bc                     ; the exponent and the guard byte
+        xor a
+        ld (FAC),a
+        call fx_narrow
+        ld hl,FAC
+        ld de,FX_V
+        ld bc,6
+        ldir
+        pop bc
+        push bc
+        ld a,c
+        call fltbyte
+        pop bc
+        ld a,b                      ; the guard byte weighs 2^(exp-160)
+        sub 160
+        ld c,a
+        ld a,(FAC_EXP)
+        add a,c
+        ld (FAC_EXP),a
+        pop hl
+        call fx_narrow
+        ld hl,FX_V
+        ld de,ARG
+        ld bc,6
+        ldir
+        pop de
+        jp faddx
+
+; fx_narrow: fx_scale for FAC with a guard byte of 0.
+fx_narrow:
         push de
         ld de,48
         add hl,de
@@ -368,36 +421,10 @@ fx_scale:
         ld (FAC_EXP),a
         xor a
         ld (FAC_SGN),a
-        ld a,(FAC)
-        or a
-        jr nz,fx_wide
         call fmovaf
         ld de,FAC
         ld bc,4
         ldir
-        jr fx_mul
-fx_wide:
-        ld a,(hl)
-        inc hl
-        ld e,(hl)
-        inc hl
-        ld d,(hl)
-        inc hl
-        ld b,(hl)
-        inc hl
-        cp 80h
-        jr c,fx_nr
-        inc de
-        ld a,d
-        or e
-        jr nz,fx_nr
-        inc b
-fx_nr:  ld (ARG+1),de
-        ld a,b
-        ld (ARG+3),a
-        xor a
-        ld (ARG),a
-        ld (ARG_SGN),a
 fx_mul: ld a,80h
         ld (FAC_EXP),a
         ld (ARG_EXP),a
@@ -423,7 +450,7 @@ fx_mul: ld a,80h
         jp fp_setexp
 
 ; fout: FOUTBUF := FAC as PRINT shows it, 0-terminated; HL := FOUTBUF.
-; FAC is left rounded to 24 bits. Keeps DE; changes A, BC, IX.
+; FAC is left rounded to 24 bits. Keeps DE; changes A, BC, IX and AF'.
 fout:   push de
         call fround
         ld hl,FOUTBUF
@@ -446,22 +473,47 @@ fo_pos: ld (hl),a
         ld de,FX_V
         ld bc,6
         ldir
-        ld a,(FAC_EXP)              ; k := 43 - exponent * 77 / 256, near right
+        ld a,(FAC+3)                ; k := 44 - log10(x), estimated from
+        and 7Fh                     ; log2(x) ~ exp + top byte / 128 in
+        ld l,a                      ; 1/128ths; right 9 times in 10, and
+        ld a,(FAC_EXP)              ; fo_try mends the rest
+        srl a
+        ld h,a
+        jr nc,fo_lg
+        ld a,l
+        or 80h
         ld l,a
-        ld h,0
-        ld d,h
+fo_lg:  ld de,128
+        add hl,de
+        ld d,h                      ; A:H:L := HL * 77, log10(2) ~ 77/256
         ld e,l
+        xor a
         add hl,hl
+        rla
         add hl,hl
+        rla
         add hl,hl
+        rla
         add hl,de
+        adc a,0
         add hl,hl
+        rla
         add hl,de
+        adc a,0
         add hl,hl
+        rla
         add hl,hl
+        rla
         add hl,de
-        ld a,43
-        sub h
+        adc a,0
+        ld c,a
+        ld a,h
+        rla
+        ld a,c
+        rla                         ; the product over 2^15
+        ld c,a
+        ld a,44
+        sub c
         ld l,a
         ld h,0
         jr nc,fo_k
