@@ -1,7 +1,7 @@
 // The page in a real browser (Debian's chromium, headless): the About box is
 // dismissed, PRINT 6*7 and Enter are typed as real key events, the screen is
 // read back through the copy path and compared with zorva-run given the same
-// input on the same ROM; then the page's speed is measured against zorva-run.
+// input on the same ROM; Advanced... refuses an invalid number; then the page's speed is measured against zorva-run.
 //
 //   node page_test.mjs SITE_DIR ZORVA_RUN ROM
 import { chromium } from 'playwright-core';
@@ -50,6 +50,22 @@ try {
   check(shown.includes(' 42'), 'PRINT 6*7 shows 42');
   check(shown === native, 'the screen equals zorva-run\'s');
   if (shown !== native) console.log(`page:\n${shown}\nzorva-run:\n${native}`);
+
+  // Advanced...: an end address out of range is refused, the dialog stays
+  // open and the field has the focus, as in the window.
+  await page.click('#menu-processor');
+  await page.click('[data-command="advanced"]');
+  await page.fill('#endAddress', '70000');
+  await page.click('#advanced-ok');
+  const refusal = await page.textContent('#message .text');
+  check(refusal === 'Please enter an unsigned number between 0 and 65535.', 'an invalid end address is refused');
+  await page.click('#message .ok');
+  // The message box's close event comes as a task of its own: wait for it.
+  const focused = await page.waitForFunction(
+    () => document.activeElement.id === 'endAddress' && document.getElementById('advanced').open,
+    null, { timeout: 3000 }).then(() => true, () => false);
+  check(focused, 'the dialog stays open with the focus on the bad field');
+  await page.click('#advanced-cancel');
 
   // Speed: instructions per second flat out at the prompt, page and native.
   const rates = [];
