@@ -4,9 +4,9 @@
 // where the fingers expect it.
 //
 // Under X11 and Wayland a key event carries an XKB keycode, which is the Linux
-// evdev code plus 8; that is the position (machine/key_positions.h). Platforms without one (offscreen,
-// synthetic events) report 0, and the Qt key is used instead, with shifted
-// symbols folded back onto the key that carries them on a US layout.
+// evdev code plus 8; that is the position (machine/key_positions.h). Platforms without one
+// (offscreen, synthetic events) report 0, and the Qt key is used instead, with shifted symbols
+// folded back onto the key that carries them on a US layout.
 #pragma once
 
 #include <QtCore/Qt>

@@ -9,6 +9,7 @@ namespace {
 
 // The UI Events code values of a PC keyboard and their evdev codes
 // (linux/input-event-codes.h).
+// clang-format off
 constexpr std::pair<std::string_view, unsigned> kCodes[] = {
     {"Escape", 1},        {"Digit1", 2},       {"Digit2", 3},          {"Digit3", 4},
     {"Digit4", 5},        {"Digit5", 6},       {"Digit6", 7},          {"Digit7", 8},
@@ -38,6 +39,7 @@ constexpr std::pair<std::string_view, unsigned> kCodes[] = {
     {"Delete", 111},      {"Pause", 119},      {"MetaLeft", 125},      {"MetaRight", 126},
     {"ContextMenu", 127},
 };
+// clang-format on
 
 }  // namespace
 

@@ -10,8 +10,7 @@
 namespace std {
 // libc++ 15 has it; until then its plain allocation does the same.
 template <class T>
-  requires is_unbounded_array_v<T>
-unique_ptr<T> make_unique_for_overwrite(size_t n) {
+requires is_unbounded_array_v<T> unique_ptr<T> make_unique_for_overwrite(size_t n) {
   return unique_ptr<T>(new remove_extent_t<T>[n]);
 }
 }  // namespace std

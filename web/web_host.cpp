@@ -24,8 +24,7 @@ void WebHost::ShowPendingMessages() {
 
 void WebHost::SetCaption(std::string_view text) { zorva_set_caption(std::string(text).c_str()); }
 
-std::optional<std::string> WebHost::ChooseFile(std::span<const FileType> types,
-                                               std::string_view) {
+std::optional<std::string> WebHost::ChooseFile(std::span<const FileType> types, std::string_view) {
   // What the window would have shown before its dialog comes first.
   ShowPendingMessages();
   if (app_.ended()) return std::nullopt;
