@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
@@ -105,7 +106,7 @@ void PageApp::Idle() {
   const double now = emscripten_get_now();
   double next = nextTitle_;
   if (screenTimerOn_ && nextScreen_ < next) next = nextScreen_;
-  host_.WaitForEvents(next > now ? next - now : 0);
+  host_.WaitForEvents(next > now && !heldBack_ ? next - now : 0);
 }
 
 void PageApp::DispatchEvents() {
@@ -113,9 +114,21 @@ void PageApp::DispatchEvents() {
     closePosted_ = false;
     emu_.OnClose();
   }
+  // A key released in the same round as its press would come and go with no
+  // instruction run between the two, and the ROM would never see it (a quick
+  // tap, or events that queued up while the machine ran): its release, and
+  // everything after it, waits for the next round.
+  std::vector<std::string> pressed;
   while (!ended_) {
-    const std::optional<PageEvent> event = NextEvent();
+    std::optional<PageEvent> event = std::exchange(heldBack_, std::nullopt);
+    if (!event) event = NextEvent();
     if (!event) break;
+    if (event->kind == PageEvent::Kind::KeyUp &&
+        std::find(pressed.begin(), pressed.end(), event->text) != pressed.end()) {
+      heldBack_ = std::move(event);
+      break;
+    }
+    if (event->kind == PageEvent::Kind::KeyDown) pressed.push_back(event->text);
     Dispatch(*event);
   }
 }

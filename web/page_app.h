@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "run/emulator.h"
@@ -77,6 +78,8 @@ class PageApp {
   // Keys pressed into the matrix, by KeyboardEvent.code, so a release undoes
   // what its press did.
   std::map<std::string, unsigned> heldKeys_;
+  // A key release kept for the next round of events (DispatchEvents).
+  std::optional<PageEvent> heldBack_;
   double nextScreen_ = 0;
   double nextTitle_ = 0;
   bool screenTimerOn_ = false;
