@@ -246,6 +246,7 @@ void PageApp::OnKeyDown(const PageEvent& event) {
     emu_.CancelTyping();
   }
   heldKeys_[event.text] = code;
+  if (screenTimerOn_) nextScreen_ = std::min(nextScreen_, emscripten_get_now() + kKeyPaintMs);
   // Enter is the window's OK and Escape its Cancel; only their releases are keys.
   if (code == vk::kReturn) {
     emu_.OnOK();

@@ -36,6 +36,10 @@ class PageApp {
  public:
   static constexpr double kScreenPeriodMs = 133;
   static constexpr double kTitlePeriodMs = 1000;
+  // A key that reaches the machine brings the next screen paint forward to
+  // this long after it: time for the ROM to echo it, and well within the
+  // 150 ms a key may take to show, which one screen period nearly uses up.
+  static constexpr double kKeyPaintMs = 2 * WebHost::kSliceMs;
 
   PageApp() = default;
   PageApp(const PageApp&) = delete;
