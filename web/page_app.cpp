@@ -114,21 +114,29 @@ void PageApp::DispatchEvents() {
     closePosted_ = false;
     emu_.OnClose();
   }
-  // A key released in the same round as its press would come and go with no
-  // instruction run between the two, and the ROM would never see it (a quick
-  // tap, or events that queued up while the machine ran): its release, and
-  // everything after it, waits for the next round.
+  // The ROM sees a key only by polling: a press released in the same round,
+  // with no instruction run between the two, never reaches it, nor does a
+  // press that follows a release in one round (the port never reads "let go"
+  // in between, and the new key can look like the old one). Such an event,
+  // and everything after it, waits for the next round. This happens with
+  // quick taps, and with events that queued up while the machine ran.
   std::vector<std::string> pressed;
+  bool released = false;
   while (!ended_) {
     std::optional<PageEvent> event = std::exchange(heldBack_, std::nullopt);
     if (!event) event = NextEvent();
     if (!event) break;
-    if (event->kind == PageEvent::Kind::KeyUp &&
-        std::find(pressed.begin(), pressed.end(), event->text) != pressed.end()) {
+    const bool waits = (event->kind == PageEvent::Kind::KeyDown && released) ||
+                       (event->kind == PageEvent::Kind::KeyUp &&
+                        std::find(pressed.begin(), pressed.end(), event->text) != pressed.end());
+    if (waits) {
       heldBack_ = std::move(event);
       break;
     }
     if (event->kind == PageEvent::Kind::KeyDown) pressed.push_back(event->text);
+    if (event->kind == PageEvent::Kind::KeyUp || event->kind == PageEvent::Kind::Blur) {
+      released = true;
+    }
     Dispatch(*event);
   }
 }
