@@ -1,12 +1,15 @@
 // The Z80 interpreter: registers, the parity table, and Step, which executes
-// exactly one instruction at PC through one 256-entry table. Memory and the
-// port space belong to the machine, which hands the processor plain pointers
-// to them; everything else an instruction may touch goes through Z80Links.
+// exactly one instruction at PC through one 256-entry table, and StepMany,
+// which runs a batch of them with the same handlers inlined into one switch
+// (the run loop's fast path). Memory and the port space belong to the
+// machine, which hands the processor plain pointers to them; everything else
+// an instruction may touch goes through Z80Links.
 //
 //   Z80 cpu(memory, ports, links);
 //   cpu.BuildParityTable();
 //   cpu.ResetRegisters();
 //   cpu.Step();
+//   cpu.StepMany(100000, 0xFFFF, running);
 //
 // Handlers live in the group files (main_group.cpp, bit_group.cpp,
 // extended_group.cpp, index_group.cpp) and are plain functions of Z80&.
@@ -36,6 +39,11 @@ class Z80 {
     kMainGroup[memory[regs.PC]](*this);
     return 1;
   }
+
+  // Executes instructions as Step does until `count` have run, PC is at `end`
+  // or `running` is false, each tested after every instruction, so at least
+  // one runs. Returns how many of the count are left.
+  uint32_t StepMany(uint32_t count, uint16_t end, const bool& running);
 
   void ResetRegisters() { regs = Z80Registers{}; }
   // Entry i is 1 when i has an even number of set bits.

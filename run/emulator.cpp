@@ -90,9 +90,7 @@ int Emulator::Run(uint16_t start, uint16_t end) {
         cpu.Step();
         --left;
       } else {
-        do {
-          cpu.Step();
-        } while (--left != 0 && cpu.regs.PC != end && keepRunning_);
+        left = cpu.StepMany(left, end, keepRunning_);
       }
       untilPump -= batch - left;
       if (typist_.typing()) [[unlikely]]

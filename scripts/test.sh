@@ -23,12 +23,13 @@ else
   echo "test: skipping the web page: emcc, chromium or npm is missing (scripts/setup.sh installs them)"
 fi
 
-# The toolkit-free modules again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The toolkit-free modules (and the page's toolkit-free pieces) again, under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 # This build, of the whole tree, uses CMake's default generator (Unix Makefiles),
 # so that the plain "cmake -S . -B build && cmake --build build" stays working.
 cmake --preset asan
 cmake --build --preset asan -j "$jobs"
-ctest --preset asan -j "$jobs" -L '^(core|machine|run)$'
+ctest --preset asan -j "$jobs" -L '^(core|machine|run|web)$'
 
 # The libFuzzer targets (clang), each for about a minute on a copy of its seed
 # corpus; the test preset runs two at a time.

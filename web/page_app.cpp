@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 #include <utility>
@@ -105,7 +106,7 @@ void PageApp::Idle() {
   const double now = emscripten_get_now();
   double next = nextTitle_;
   if (screenTimerOn_ && nextScreen_ < next) next = nextScreen_;
-  host_.WaitForEvents(next > now ? next - now : 0);
+  host_.WaitForEvents(next > now && !heldBack_ ? next - now : 0);
 }
 
 void PageApp::DispatchEvents() {
@@ -113,9 +114,29 @@ void PageApp::DispatchEvents() {
     closePosted_ = false;
     emu_.OnClose();
   }
+  // The ROM sees a key only by polling: a press released in the same round,
+  // with no instruction run between the two, never reaches it, nor does a
+  // press that follows a release in one round (the port never reads "let go"
+  // in between, and the new key can look like the old one). Such an event,
+  // and everything after it, waits for the next round. This happens with
+  // quick taps, and with events that queued up while the machine ran.
+  std::vector<std::string> pressed;
+  bool released = false;
   while (!ended_) {
-    const std::optional<PageEvent> event = NextEvent();
+    std::optional<PageEvent> event = std::exchange(heldBack_, std::nullopt);
+    if (!event) event = NextEvent();
     if (!event) break;
+    const bool waits = (event->kind == PageEvent::Kind::KeyDown && released) ||
+                       (event->kind == PageEvent::Kind::KeyUp &&
+                        std::find(pressed.begin(), pressed.end(), event->text) != pressed.end());
+    if (waits) {
+      heldBack_ = std::move(event);
+      break;
+    }
+    if (event->kind == PageEvent::Kind::KeyDown) pressed.push_back(event->text);
+    if (event->kind == PageEvent::Kind::KeyUp || event->kind == PageEvent::Kind::Blur) {
+      released = true;
+    }
     Dispatch(*event);
   }
 }
@@ -233,6 +254,7 @@ void PageApp::OnKeyDown(const PageEvent& event) {
     emu_.CancelTyping();
   }
   heldKeys_[event.text] = code;
+  if (screenTimerOn_) nextScreen_ = std::min(nextScreen_, emscripten_get_now() + kKeyPaintMs);
   // Enter is the window's OK and Escape its Cancel; only their releases are keys.
   if (code == vk::kReturn) {
     emu_.OnOK();

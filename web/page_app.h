@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "run/emulator.h"
@@ -35,6 +36,10 @@ class PageApp {
  public:
   static constexpr double kScreenPeriodMs = 133;
   static constexpr double kTitlePeriodMs = 1000;
+  // A key that reaches the machine brings the next screen paint forward to
+  // this long after it: time for the ROM to echo it, and well within the
+  // 150 ms a key may take to show, which one screen period nearly uses up.
+  static constexpr double kKeyPaintMs = 2 * WebHost::kSliceMs;
 
   PageApp() = default;
   PageApp(const PageApp&) = delete;
@@ -77,6 +82,8 @@ class PageApp {
   // Keys pressed into the matrix, by KeyboardEvent.code, so a release undoes
   // what its press did.
   std::map<std::string, unsigned> heldKeys_;
+  // A key release kept for the next round of events (DispatchEvents).
+  std::optional<PageEvent> heldBack_;
   double nextScreen_ = 0;
   double nextTitle_ = 0;
   bool screenTimerOn_ = false;

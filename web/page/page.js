@@ -199,6 +199,11 @@ var Zorva = (function () {
 
   // --- Dialogs ----------------------------------------------------------------
 
+  // Whether a dialog is open now. The count of open dialogs falls only in the
+  // close event, a task after close() itself, which has already given the
+  // screen back its focus: a key pressed in between belongs to the machine.
+  function dialogShown() { return document.querySelector('dialog[open]') !== null; }
+
   // Runs `dialog` modally; `done` is called once it has closed.
   function runDialog(dialog, focus, done) {
     closeMenu(true);
@@ -335,12 +340,12 @@ var Zorva = (function () {
   }
 
   document.addEventListener('dragover', function (e) {
-    if (ended || openDialogs) return;
+    if (ended || dialogShown()) return;
     e.preventDefault();
     e.dataTransfer.dropEffect = 'copy';
   });
   document.addEventListener('drop', function (e) {
-    if (ended || openDialogs) return;
+    if (ended || dialogShown()) return;
     e.preventDefault();
     var files = Array.prototype.slice.call(e.dataTransfer.files);
     if (!files.length) {
@@ -415,7 +420,7 @@ var Zorva = (function () {
   }
 
   document.addEventListener('keydown', function (e) {
-    if (ended || openDialogs) return;
+    if (ended || dialogShown()) return;
     if (openMenu >= 0) { menuKey(e); return; }
     if (e.altKey && !e.ctrlKey && e.code.indexOf('Key') === 0) {
       var letter = e.code.charAt(3).toLowerCase();
@@ -442,7 +447,7 @@ var Zorva = (function () {
     post({ kind: Kind.KeyUp, text: e.code, modifiers: modifiers(e) });
   });
   document.addEventListener('paste', function (e) {
-    if (ended || openDialogs || !screenHasFocus()) return;
+    if (ended || dialogShown() || !screenHasFocus()) return;
     e.preventDefault();
     var text = e.clipboardData ? e.clipboardData.getData('text/plain') : '';
     if (text) post({ kind: Kind.Paste, text: text });
