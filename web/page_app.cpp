@@ -189,7 +189,8 @@ void PageApp::RunTimers() {
   // A timer that fell far behind (a dialog was open) fires once, not once per
   // period missed.
   if (screenTimerOn_ && now >= nextScreen_) {
-    nextScreen_ = std::max(nextScreen_ + kScreenPeriodMs, now);
+    nextScreen_ =
+        now < quickPaintsUntil_ ? now + kKeyPaintMs : std::max(nextScreen_ + kScreenPeriodMs, now);
     OnScreenTimer();
   }
   if (now >= nextTitle_) {
@@ -254,7 +255,11 @@ void PageApp::OnKeyDown(const PageEvent& event) {
     emu_.CancelTyping();
   }
   heldKeys_[event.text] = code;
-  if (screenTimerOn_) nextScreen_ = std::min(nextScreen_, emscripten_get_now() + kKeyPaintMs);
+  if (screenTimerOn_) {
+    const double now = emscripten_get_now();
+    nextScreen_ = std::min(nextScreen_, now + kKeyPaintMs);
+    quickPaintsUntil_ = now + kQuickPaintsMs;
+  }
   // Enter is the window's OK and Escape its Cancel; only their releases are keys.
   if (code == vk::kReturn) {
     emu_.OnOK();

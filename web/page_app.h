@@ -40,6 +40,9 @@ class PageApp {
   // this long after it: time for the ROM to echo it, and well within the
   // 150 ms a key may take to show, which one screen period nearly uses up.
   static constexpr double kKeyPaintMs = 2 * WebHost::kSliceMs;
+  // How long after a key the screen keeps being painted that often: the ROM
+  // may take a few slices to show what the key did.
+  static constexpr double kQuickPaintsMs = 120;
 
   PageApp() = default;
   PageApp(const PageApp&) = delete;
@@ -85,6 +88,7 @@ class PageApp {
   // A key release kept for the next round of events (DispatchEvents).
   std::optional<PageEvent> heldBack_;
   double nextScreen_ = 0;
+  double quickPaintsUntil_ = 0;  // after a key: paints every kKeyPaintMs until then
   double nextTitle_ = 0;
   bool screenTimerOn_ = false;
   bool closePosted_ = false;
