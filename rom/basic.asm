@@ -4,7 +4,7 @@
 ;
 ; Conventions of the whole interpreter:
 ;   DE  the text pointer: the next character of the line being run or parsed
-;   HL  a number's value, or the address of a string's descriptor
+;   FAC a number's value (float.asm), HL the address of a string's descriptor
 ;   VALTYP  0 after a number, 1 after a string
 ; A string descriptor is 3 bytes: length, then the address of the characters.
 ;
@@ -21,6 +21,7 @@
 ; ---- power-on and the monitor's B -------------------------------------------
 bas_cold:
                 ld sp,BSTACK
+                call finit
                 ld hl,BASIC_MAGIC
                 ld (BMAGIC),hl
                 call bnew
@@ -57,6 +58,7 @@ direct:
                 ld hl,BINBUF
                 call inline
                 jr c,direct             ; Ctrl+C: drop the line
+                call linechk
                 ld de,BINBUF
                 rst R_GETC
                 jr z,direct             ; nothing typed
@@ -79,9 +81,12 @@ runline:
 ; inline: read a line into the buffer at HL, echoing at the cursor; up to
 ; MAXLINE characters, wrapping onto the next row. Backspace deletes, Enter
 ; ends the line (0-terminated) and moves to the next row. Ctrl+C gives up
-; the line: C set. Keeps DE.
+; the line: C set. Characters typed past a full line are shown but not
+; kept, and counted in OVERCNT (linechk refuses such a line). Keeps DE.
 inline:
-                ld b,0
+                xor a
+                ld (OVERCNT),a
+                ld b,a
 il_key:
                 push hl
                 ld hl,(CURPOS)
@@ -101,19 +106,34 @@ il_key:
                 ld c,a
                 ld a,b
                 cp MAXLINE
-                jr nc,il_key            ; full
+                jr nc,il_over           ; full
                 ld (hl),c
                 inc hl
                 inc b
+il_echo:
                 ld a,c
                 rst R_PUTC
                 jr il_key
+il_over:
+                ld a,(OVERCNT)
+                inc a
+                jr z,il_key             ; (stops counting at 255)
+                ld (OVERCNT),a
+                jr il_echo
 il_back:
+                ld a,(OVERCNT)
+                or a
+                jr z,il_kept
+                dec a
+                ld (OVERCNT),a
+                jr il_left
+il_kept:
                 ld a,b
                 or a
                 jr z,il_key
                 dec b
                 dec hl
+il_left:
                 push hl
                 ld hl,(CURPOS)
                 dec hl
@@ -139,6 +159,13 @@ il_end:
                 call crlf0
                 pop af
                 ret
+
+; linechk: ?LS ERROR for a line typed past its MAXLINE characters.
+linechk:
+                ld a,(OVERCNT)
+                or a
+                ret z
+                jp e_ls
 
 ; ---- storing a line --------------------------------------------------------------
 ; storeline: HL = line number, DE = its text. Replaces the line of that
@@ -300,14 +327,10 @@ cr_word:
                 push hl
                 ld c,a                  ; C = that letter
                 ld b,0
-                ld hl,kwindex-'A'
+                ld hl,kwindex-2*'A'
                 add hl,bc
-                ld a,(hl)
-                ld hl,keywords
-                add a,l
-                ld l,a
-                jr nc,cw_try
-                inc h
+                add hl,bc
+                call loadhl
 cw_try:                                 ; the keywords of that letter, in turn
                 ld a,(hl)
                 cp c
@@ -473,6 +496,10 @@ e_tm:           ld hl,'T'+'M'*256
 e_fc:           ld hl,'F'+'C'*256
                 jr error
 e_ls:           ld hl,'L'+'S'*256
+                jr error
+e_uf:           ld hl,'U'+'F'*256
+                jr error
+e_id:           ld hl,'I'+'D'*256
                 jr error
 e_cn:           ld hl,'C'+'N'*256
 

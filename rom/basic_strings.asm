@@ -481,42 +481,29 @@ mk_none:
                 pop de
                 jp pushtemp
 
-; textnum: a signed decimal number at DE, spaces before it allowed: HL.
-; C when there is none or it does not fit. DE past it.
+; textnum: a number at DE (spaces and a sign before it allowed) into FAC;
+; C when there is none. DE past it.
 textnum:
                 rst R_GETC
-                ld c,a
+                push de
                 cp '-'
                 jr z,tn_sign
                 cp '+'
                 jr nz,tn_digit
 tn_sign:
                 inc de
-tn_digit:
                 ld a,(de)
-                call isdigit
+tn_digit:
+                pop de
+                call isnum
                 ccf
                 ret c
-                call getword
-                ret c
-                ld a,c
-                cp '-'
-                jr z,tn_neg
-                ld a,h
-                rla
-                ret
-tn_neg:
-                call neghl
-                ld a,h
-                or l
-                ret z
-                ld a,h
-                rla
-                ccf
+                call fin
+                or a
                 ret
 
-; item: the next DATA or INPUT item at DE, as the type in VALTYP: HL = a
-; number (0 when the item is empty) or a temporary. A string may be in
+; item: the next DATA or INPUT item at DE, as the type in VALTYP: FAC = a
+; number (0 when the item is empty), or HL = a temporary. A string may be in
 ; quotes, or runs to the next comma or colon without its trailing spaces.
 ; C when the item is not one.
 ; DE is left at the comma, colon or end after it.
@@ -524,8 +511,8 @@ item:
                 ld a,(VALTYP)
                 or a
                 jr nz,it_str
+                call fzero
                 rst R_GETC
-                ld hl,0
                 ret z                   ; an empty item is 0
                 cp ','
                 ret z
@@ -584,26 +571,16 @@ strparen:
                 call fnarg
                 jp strchk
 
-; numres: the result is the number in HL.
-numres:
-                xor a
-                ld (VALTYP),a
-                ret
-
-; byteval: HL as a byte in A; ?FC ERROR outside 0-255.
-byteval:
-                ld a,h
-                or a
-                jp nz,e_fc
-                ld a,l
-                ret
-
 fn_len:
                 call strparen
                 call freetemp
-                ld l,(hl)
-                ld h,0
-                jr numres
+                ld a,(hl)
+numres:                                 ; the result is the byte A
+                push af
+                xor a
+                ld (VALTYP),a
+                pop af
+                jp fltbyte
 
 fn_asc:
                 call strparen
@@ -613,11 +590,11 @@ fn_asc:
                 push hl
                 inc hl
                 call loadhl
-                ld l,(hl)
-                ld h,0
-                ex (sp),hl
-                call freetemp
+                ld a,(hl)
                 pop hl
+                push af
+                call freetemp
+                pop af
                 jr numres
 
 ; VAL: the number at the string's start (0 when there is none). The byte
@@ -625,12 +602,12 @@ fn_asc:
 fn_val:
                 call strparen
                 push hl
-                ld a,(hl)
-                ld hl,0
-                or a
-                jr z,vl_done
+                call fzero
                 pop hl
                 push hl
+                ld a,(hl)
+                or a
+                jr z,vl_done
                 push de
                 ld c,a
                 ld b,0
@@ -644,21 +621,20 @@ fn_val:
                 push hl
                 ld (hl),0
                 call textnum
-                jr nc,vl_num
-                ld hl,0
-vl_num:
                 pop bc
                 pop af
                 ld (bc),a
                 pop de
 vl_done:
-                ex (sp),hl
-                call freetemp
                 pop hl
-                jr numres
+                call freetemp
+                xor a
+                ld (VALTYP),a
+                ret
 
 fn_chr:
                 call numparen
+                call facint
                 call byteval
 str1:                                   ; a one-character string of A
                 ld hl,NUMBUF
@@ -722,8 +698,7 @@ fn_mid:
                 inc de
                 push hl
                 push bc
-                rst R_EVALNUM
-                call byteval
+                call evalbyte
                 pop bc
                 pop hl
                 ld c,a
@@ -750,13 +725,12 @@ sfargo:
                 rst R_EXPECT
                 call eval
                 call strchk
-; commabyte: A = a byte after a comma at DE, for the value in HL, which it keeps.
+; commabyte: A = a byte after a comma at DE; keeps HL.
 commabyte:
                 push hl
                 ld a,','
                 rst R_EXPECT
-                rst R_EVALNUM
-                call byteval
+                call evalbyte
                 pop hl
                 ret
 

@@ -5,11 +5,13 @@
 ; do not count), then $ for a string. In memory a name is two bytes, the
 ; second 0 when there is none, with bit 7 of the second set for a string.
 ;
-; Simple variables follow the program: 5 bytes each, the name and a value
-; (a number in 2 bytes, or a string descriptor in 3). Arrays follow them:
-; the name (2), the whole entry's length (2), the number of dimensions (1),
-; the size of each dimension (2 each), then the elements (2 or 3 bytes).
-; A new simple variable moves the arrays up by 5 bytes; reading a simple
+; Simple variables follow the program: 6 bytes each, the name and a value
+; (a number in 4 bytes, or a string descriptor in 3 and a spare byte). A
+; function of DEF FN is one too, bit 7 of its name's first byte set. Arrays
+; follow them: the name (2), the whole entry's length (2), the number of
+; dimensions (1), the size of each dimension (2 each), then the elements
+; (4 or 3 bytes). A new simple variable moves the arrays up by 6 bytes;
+; reading a simple
 ; variable that was never assigned gives 0 or "" without making it, so
 ; nothing moves while an expression is being worked out.
 ; ===========================================================================
@@ -110,8 +112,9 @@ fv_skip:
                 inc hl
                 inc hl
                 inc hl
+                inc hl
                 ld a,l                  ; the keyboard, every 256 bytes
-                cp 5
+                cp 6
                 call c,kpoll
                 jr fv_loop
 fv_hit:
@@ -129,7 +132,7 @@ fv_none:
 newvar:
                 push de
                 push bc
-                ld bc,5
+                ld bc,VARSIZE
                 call room
                 ld hl,(STREND)          ; move the arrays up
                 push hl
@@ -139,12 +142,12 @@ newvar:
                 ld b,h
                 ld c,l
                 pop hl
-                ld de,5
+                ld de,VARSIZE
                 add hl,de
                 ld (STREND),hl
                 dec hl
                 ex de,hl                ; DE = the arrays' new last byte
-                ld hl,-5
+                ld hl,-VARSIZE
                 add hl,de               ; HL = their old last byte
                 ld a,b
                 or c
@@ -153,7 +156,7 @@ newvar:
 nv_put:
                 ld hl,(ARYTAB)
                 push hl
-                ld de,5
+                ld de,VARSIZE
                 add hl,de
                 ld (ARYTAB),hl
                 pop hl
@@ -168,6 +171,9 @@ nv_put:
                 ld (hl),a
                 inc hl
                 ld (hl),a
+                inc hl
+                ld (hl),a
+                dec hl
                 dec hl
                 dec hl
                 pop de
@@ -200,7 +206,7 @@ array:
                 ld a,(VALTYP)
                 push af
                 push bc
-                rst R_EVALNUM
+                call evalint
                 push hl                 ; the first subscript
                 ld hl,0
                 rst R_GETC
@@ -208,7 +214,7 @@ array:
                 ld a,1
                 jr nz,ar_one
                 inc de
-                rst R_EVALNUM
+                call evalint
                 ld a,2
 ar_one:
                 ld (NSUBS),a
@@ -272,8 +278,11 @@ ar_data:
                 add hl,hl
                 ld a,(VALTYP)
                 or a
-                jr z,ar_add
-                add hl,bc
+                jr z,ar_num
+                add hl,bc               ; strings: 3 bytes
+                jr ar_add
+ar_num:
+                add hl,hl               ; numbers: 4 bytes
 ar_add:
                 add hl,de
                 pop de
@@ -335,8 +344,12 @@ ma_two:
                 jp c,e_om
                 ld a,(VALTYP)
                 or a
-                jr z,ma_head
-                add hl,de
+                jr z,ma_num
+                add hl,de               ; strings: 3 bytes each
+                jp c,e_om
+                jr ma_head
+ma_num:
+                add hl,hl               ; numbers: 4
                 jp c,e_om
 ma_head:
                 ld de,5+2
@@ -420,7 +433,7 @@ s_dim:
                 ld a,(VALTYP)
                 push af
                 push bc
-                rst R_EVALNUM
+                call evalint
                 call dimsize
                 push hl
                 ld hl,1
@@ -429,7 +442,7 @@ s_dim:
                 ld a,1
                 jr nz,dm_one
                 inc de
-                rst R_EVALNUM
+                call evalint
                 call dimsize
                 ld a,2
 dm_one:

@@ -104,7 +104,7 @@ HIGHCODE        equ 4000h           ; and above BASIC's state
 CART            equ 0C000h
 
 ; ---- BASIC -----------------------------------------------------------------
-MAXLINE         equ 72              ; characters in a typed line
+MAXLINE         equ 160             ; characters in a typed line: four rows
 ZONE            equ 14              ; PRINT's comma zones
 BSTACK          equ STACKTOP        ; BASIC's stack is the monitor's, 3A00-3BFF
 STKLIMIT        equ 3A00h+64        ; expressions nest no deeper than this
@@ -139,7 +139,12 @@ CURCOL          equ BVARS+49        ; 1: the cursor's column
 VALTYP          equ BVARS+50        ; 1: 0 number, 1 string
 VCREATE         equ BVARS+51        ; 1: getvar makes new variables
 BMAGIC          equ BVARS+52        ; 2: BASIC_MAGIC once BASIC has started
-TEMPST          equ BVARS+64        ; 48: 16 temporary string descriptors
+XPSAVE          equ BVARS+54        ; 2: expr's operator while an operand moves
+NXFRAME         equ BVARS+56        ; 2: the FOR frame NEXT works on
+OVERCNT         equ BVARS+58        ; 1: characters typed past a full line
+FORSTEP         equ BVARS+60        ; 4: FOR's step, then
+FORLIM          equ BVARS+64        ; 4: its limit, on their way to the frame
+TEMPST          equ BVARS+80        ; 48: 16 temporary string descriptors
 TEMPEND         equ TEMPST+48
 BLINE           equ TEMPEND         ; 3: a line being stored: length, number
 BINBUF          equ BLINE+3         ; the typed line, tokenised in place
@@ -151,7 +156,8 @@ PROGRAM         equ program         ; after BASIC's code: the program, then vari
 HEAPTOP         equ CART            ; free RAM, and strings up to here
 MINFREE         equ 16              ; kept free when a line is stored
 BASIC_MAGIC     equ 0B45Ah
-FORSIZE         equ 13              ; FOR frame
+FORSIZE         equ 17              ; FOR frame
+VARSIZE         equ 6               ; a simple variable
 GOSIZE          equ 7               ; GOSUB frame
 
 ; Restarts used by BASIC.
@@ -165,10 +171,11 @@ OP_ADD          equ 1
 OP_SUB          equ 2
 OP_MUL          equ 3
 OP_DIV          equ 4
-OP_AND          equ 5
-OP_OR           equ 6
+OP_POW          equ 5
+OP_AND          equ 6
+OP_OR           equ 7
 OP_REL          equ 8               ; 8 + LT 1, EQ 2, GT 4
-OPCOUNT         equ 9               ; binary operators in opchars
+OPCOUNT         equ 10              ; binary operators in opchars
 
 ; Tokens: the keywords' numbers in stored lines.
 TK_END          equ 080h
@@ -196,32 +203,41 @@ TK_CLEAR        equ 095h
 TK_NEW          equ 096h
 TK_CLS          equ 097h
 TK_MON          equ 098h
-TK_TO           equ 099h
-TK_THEN         equ 09Ah
-TK_STEP         equ 09Bh
-TK_NOT          equ 09Ch
-TK_AND          equ 09Dh
-TK_OR           equ 09Eh
-TK_TAB          equ 09Fh
-TK_SPC          equ 0A0h
-TK_ABS          equ 0A1h
-TK_SGN          equ 0A2h
-TK_INT          equ 0A3h
-TK_PEEK         equ 0A4h
-TK_FRE          equ 0A5h
-TK_RND          equ 0A6h
-TK_LEN          equ 0A7h
-TK_ASC          equ 0A8h
-TK_VAL          equ 0A9h
-TK_CHRS         equ 0AAh
-TK_STRS         equ 0ABh
-TK_LEFTS        equ 0ACh
-TK_RIGHTS       equ 0ADh
-TK_MIDS         equ 0AEh
-TK_INKEYS       equ 0AFh
-TK_LASTST       equ TK_MON
+TK_DEF          equ 099h
+TK_TO           equ 09Ah
+TK_THEN         equ 09Bh
+TK_STEP         equ 09Ch
+TK_NOT          equ 09Dh
+TK_AND          equ 09Eh
+TK_OR           equ 09Fh
+TK_TAB          equ 0A0h
+TK_SPC          equ 0A1h
+TK_ABS          equ 0A2h
+TK_SGN          equ 0A3h
+TK_INT          equ 0A4h
+TK_PEEK         equ 0A5h
+TK_FRE          equ 0A6h
+TK_RND          equ 0A7h
+TK_LEN          equ 0A8h
+TK_ASC          equ 0A9h
+TK_VAL          equ 0AAh
+TK_CHRS         equ 0ABh
+TK_STRS         equ 0ACh
+TK_LEFTS        equ 0ADh
+TK_RIGHTS       equ 0AEh
+TK_MIDS         equ 0AFh
+TK_INKEYS       equ 0B0h
+TK_SQR          equ 0B1h
+TK_SIN          equ 0B2h
+TK_COS          equ 0B3h
+TK_TAN          equ 0B4h
+TK_ATN          equ 0B5h
+TK_LOG          equ 0B6h
+TK_EXP          equ 0B7h
+TK_FN           equ 0B8h
+TK_LASTST       equ TK_DEF
 TK_FIRSTFN      equ TK_ABS
-TK_LASTFN       equ TK_INKEYS
+TK_LASTFN       equ TK_FN
 
 ; ===========================================================================
                 org 0000h
@@ -325,6 +341,8 @@ packed_data:
 ram_low_start:
                 include "screen.asm"
                 include "monitor.asm"
+                include "float.asm"
+                include "float_text.asm"
 low_code_end:
                 include "text.asm"
 ram_low_end:
@@ -341,6 +359,7 @@ ram_high_start:
                 include "basic_vars.asm"
                 include "basic_strings.asm"
                 include "basic_stmt.asm"
+                include "float_func.asm"
 high_code_end:
                 include "basic_text.asm"
 ram_high_end:
