@@ -29,7 +29,7 @@ t_help:         defm "Commands, numbers in hex:",KEY_CR
                 defm " X                 clear screen",KEY_CR
                 defm " H                 this help",KEY_CR
                 defm " B                 back to BASIC",KEY_CR
-                defm "Free RAM: 3A00-BFFF",0
+                defm "Free RAM: 6000-BFFF",0
 
 ; Command letter and handler; a 0 ends the table.
 cmdtab:         defb 'D'

@@ -365,4 +365,7 @@ high_code_end:
 ram_high_end:
 ; BASIC's program starts on the next page boundary.
 program         equ (ram_high_end+255) AND 0FF00h
+                if program > 6000h
+                .error BASIC's code runs into 6000, which the monitor's help calls free
+                endif
                 end

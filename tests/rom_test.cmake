@@ -14,7 +14,8 @@ target_link_libraries(rom_tests PRIVATE zorva_testing ${Z80EX_DASM_LIBRARY} GTes
 target_compile_definitions(rom_tests PRIVATE
   ZORVA_RUN="$<TARGET_FILE:zorva-run>"
   ZORVA_ROM_IMAGE="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>"
-  ZORVA_ROM_SYMBOLS="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_SYMBOLS>")
+  ZORVA_ROM_SYMBOLS="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_SYMBOLS>"
+  ZORVA_ROM_PROGRAM="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_PROGRAM>")
 add_dependencies(rom_tests zorva_rom zorva-run)
 gtest_discover_tests(rom_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS rom)
 

@@ -66,13 +66,17 @@ struct Typing {
   bool trace = false;              // record the PC of every instruction
 };
 
+// Power-on unpacks the ROM's code before anything shows: a run allows this
+// many instructions for it besides its typing (keys typed meanwhile wait).
+constexpr uint64_t kPowerOn = 300'000;
+
 // Types `t.typed`, one key event every `t.gap` instructions, and runs on for
-// `t.after` instructions. The run must end cleanly, with no 'message:' line
+// `t.after` instructions (after power-on). The run must end cleanly, with no 'message:' line
 // (that is how an instruction the processor lacks shows) and with every key
 // typed.
 inline RomRun RunRom(const Typing& t) {
   TempDir dir;
-  const uint64_t steps = (Typist::Events(t.typed).size() + 1) * t.gap + t.after;
+  const uint64_t steps = kPowerOn + (Typist::Events(t.typed).size() + 1) * t.gap + t.after;
   std::vector<std::string> args = {ZORVA_RUN,   "--screen",
                                    "--dump",    dir.File("mem"),
                                    "--key-gap", std::to_string(t.gap),

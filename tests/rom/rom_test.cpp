@@ -9,6 +9,8 @@
 #include <functional>
 #include <iterator>
 #include <set>
+#include <sstream>
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,8 +27,10 @@ using testing::RunRom;
 using testing::Symbol;
 
 // ---------------------------------------------------------------------------
-// The image: the code part runs from 0000 to the label code_end, the rest is
-// texts and tables.
+// The program as assembled: the ROM's own code runs from 0000 to rom_code_end,
+// the code unpacked at power-on from ram_low_start to low_code_end and from
+// ram_high_start to high_code_end; tables among the code lie between a label
+// ending in _data and the same label with _end after it.
 
 // The bytes after CB (besides the C0-FF SETs), ED, DD and FD that the processor has.
 const std::set<uint8_t> kBit = {0x00, 0x08, 0x0F, 0x10, 0x12, 0x14, 0x17, 0x18, 0x1F, 0x21,
@@ -44,7 +48,8 @@ const std::set<uint8_t> kIy = {0x09, 0x19, 0x21, 0x23, 0x2A, 0x2B, 0x36, 0x46, 0
 
 // Empty when the processor carries out the instruction at `at` as the ROM means it.
 std::string Refusal(const std::vector<uint8_t>& b, uint16_t at) {
-  const uint8_t op = b[at], next = b[(at + 1) & 0x1FFF], bitOp = b[(at + 3) & 0x1FFF];
+  const auto byte = [&](uint32_t a) -> uint8_t { return a < b.size() ? b[a] : 0; };
+  const uint8_t op = b[at], next = byte(at + 1u), bitOp = byte(at + 3u);
   switch (op) {
     case 0xF3:
     case 0xFB: return "DI/EI";
@@ -62,25 +67,49 @@ std::string Refusal(const std::vector<uint8_t>& b, uint16_t at) {
 }
 
 Z80EX_BYTE ReadImage(Z80EX_WORD address, void* image) {
-  return (*static_cast<const std::vector<uint8_t>*>(image))[address & 0x1FFF];
+  const auto& bytes = *static_cast<const std::vector<uint8_t>*>(image);
+  return address < bytes.size() ? bytes[address] : 0;
+}
+
+std::vector<uint8_t> Program() {
+  const std::string text = testing::ReadText(ZORVA_ROM_PROGRAM);
+  return {text.begin(), text.end()};
 }
 
 TEST(RomImage, EveryInstructionIsOneTheProcessorHas) {
-  std::vector<uint8_t> rom = RomImage();
-  ASSERT_EQ(rom.size(), 8192u);
-  const uint16_t codeEnd = Symbol("code_end");
-  uint32_t at = 0;
-  int instructions = 0;
-  for (char text[64]; at < codeEnd; ++instructions) {
-    int t1 = 0, t2 = 0;
-    const int length =
-        z80ex_dasm(text, sizeof text, 0, &t1, &t2, ReadImage, static_cast<Z80EX_WORD>(at), &rom);
-    ASSERT_GT(length, 0) << std::hex << at;
-    EXPECT_EQ(Refusal(rom, static_cast<uint16_t>(at)), "") << std::hex << at << ": " << text;
-    at += static_cast<uint32_t>(length);
+  const std::vector<uint8_t> program = Program();
+  ASSERT_GT(program.size(), 0x4000u);
+  // Tables inside the code: from each X_data to X_data_end.
+  std::vector<std::pair<uint32_t, uint32_t>> tables;
+  const std::string symbolText = "\n" + testing::ReadText(ZORVA_ROM_SYMBOLS);
+  std::istringstream symbols(symbolText);
+  for (std::string name, equ, value; symbols >> name >> equ >> value;) {
+    if (name.ends_with("_data") && symbolText.find("\n" + name + "_end\t") != std::string::npos)
+      tables.emplace_back(Symbol(name), Symbol(name + "_end"));
   }
-  EXPECT_EQ(at, codeEnd) << "decoding out of step with the assembler";
-  EXPECT_GT(instructions, 300);
+  int instructions = 0;
+  for (const auto& [from, to] : {std::pair<const char*, const char*>{nullptr, "rom_code_end"},
+                                 {"ram_low_start", "low_code_end"},
+                                 {"ram_high_start", "high_code_end"}}) {
+    const uint32_t end = Symbol(to);
+    uint32_t at = from ? Symbol(from) : 0;
+    for (char text[64]; at < end; ++instructions) {
+      if (auto t = std::find_if(tables.begin(), tables.end(),
+                                [&](const auto& r) { return r.first == at; });
+          t != tables.end()) {
+        at = t->second;
+        continue;
+      }
+      int t1 = 0, t2 = 0;
+      const int length = z80ex_dasm(text, sizeof text, 0, &t1, &t2, ReadImage,
+                                    static_cast<Z80EX_WORD>(at), const_cast<std::vector<uint8_t>*>(&program));
+      ASSERT_GT(length, 0) << std::hex << at;
+      EXPECT_EQ(Refusal(program, static_cast<uint16_t>(at)), "") << std::hex << at << ": " << text;
+      at += static_cast<uint32_t>(length);
+    }
+    EXPECT_EQ(at, end) << to << ": decoding out of step with the assembler";
+  }
+  EXPECT_GT(instructions, 3000);
 }
 
 TEST(RomImage, CheckerRefusesMissingForms) {
@@ -157,11 +186,11 @@ std::vector<Case> Cases() {
          }
        }},
       {"dump_rom", "D 0000\n", Monitor(romDump)},
-      {"modify_then_dump", "m 4000 12 ab Cd 7 41 7e 7f 20 0\nd 4000 a\n",
-       Monitor({"> m 4000 12 ab Cd 7 41 7e 7f 20 0", "> d 4000 a",
-                "4000: 12 AB CD 07 41 7E 7F 20 ....A~.", Dump(0x4008, {0, 0}), "> " + kCursor})},
-      {"fill_up_to_the_end_of_free_ram", "f 4001 7ffe e5\nd 4000 2\n",
-       Monitor({"> f 4001 7ffe e5", "> d 4000 2", Dump(0x4000, {0, 0xE5}), "> " + kCursor}),
+      {"modify_then_dump", "m 8000 12 ab Cd 7 41 7e 7f 20 0\nd 8000 a\n",
+       Monitor({"> m 8000 12 ab Cd 7 41 7e 7f 20 0", "> d 8000 a",
+                "8000: 12 AB CD 07 41 7E 7F 20 ....A~.", Dump(0x8008, {0, 0}), "> " + kCursor})},
+      {"fill_up_to_the_end_of_free_ram", "f 6001 5ffe e5\nd 6000 2\n",
+       Monitor({"> f 6001 5ffe e5", "> d 6000 2", Dump(0x6000, {0, 0xE5}), "> " + kCursor}),
        [](const RomRun& r) { EXPECT_EQ(r.memory[0xBFFE] << 8 | r.memory[0xBFFF], 0xE500); }},
       {"scramble_port_twice", "o ff 5a\nd c000 2\nO FF 5A\nd c000 2\n",
        Monitor({"> o ff 5a", "> d c000 2", Dump(0xC000, {'N' ^ 0x5A, 'O' ^ 0x5A}), "> O FF 5A",
@@ -174,9 +203,9 @@ std::vector<Case> Cases() {
        },
        cart},
       {"call_returns",
-       "m 4000 3e 21 32 27 30 c9\ng 4000\n",  // LD A,'!'; LD (3027h),A; RET
-       {kBanner + std::string(21, ' ') + "!", "Type H for help.", "> m 4000 3e 21 32 27 30 c9",
-        "> g 4000", "> " + kCursor}},
+       "m 8000 3e 21 32 27 30 c9\ng 8000\n",  // LD A,'!'; LD (3027h),A; RET
+       {kBanner + std::string(21, ' ') + "!", "Type H for help.", "> m 8000 3e 21 32 27 30 c9",
+        "> g 8000", "> " + kCursor}},
       {"character_set",
        "x\nc\n",
        {},
@@ -188,14 +217,19 @@ std::vector<Case> Cases() {
          }
          EXPECT_EQ(r.rows.at(19), "> " + kCursor);
        }},
-      {"unknown_command", "z 1\nm 4000 a5\nd 4000 1\n",
+      {"unknown_command", "z 1\nm 8000 a5\nd 8000 1\n",
        Monitor(
-           {"> z 1", "?SYNTAX", "> m 4000 a5", "> d 4000 1", Dump(0x4000, {0xA5}), "> " + kCursor}),
+           {"> z 1", "?SYNTAX", "> m 8000 a5", "> d 8000 1", Dump(0x8000, {0xA5}), "> " + kCursor}),
        [](const RomRun& r) { EXPECT_EQ(r.Colour(3, 39), 0x1C) << "error colour"; }},
       {"bad_number", "d 12g\n", Monitor({"> d 12g", "?BAD NUMBER", "> " + kCursor})},
       // Nothing is written when the range runs into the monitor's own RAM.
       {"protected", "m 37ff 1 2\n", Monitor({"> m 37ff 1 2", "?PROTECTED", "> " + kCursor}),
        [](const RomRun& r) { EXPECT_EQ(r.memory[0x37FF], 0); }},
+      // The code unpacked at power-on is the ROM's own: below the screen and
+      // from 4000 up to BASIC's program; BASIC's state between is free.
+      {"protected_code", "f 2fff 1 0\nm 3fff 0 0\nf 4000 1 0\nm 3fff 0\n",
+       Monitor({"> f 2fff 1 0", "?PROTECTED", "> m 3fff 0 0", "?PROTECTED", "> f 4000 1 0",
+                "?PROTECTED", "> m 3fff 0", "> " + kCursor})},
       {"clear", "h\nx\n", {kBanner, "> " + kCursor}},
       // The colour table and the help fill 32 rows: text and colours move up nine rows.
       {"help_scrolls",
@@ -209,7 +243,7 @@ std::vector<Case> Cases() {
          EXPECT_EQ(std::vector(r.rows.begin() + 11, r.rows.begin() + 14),
                    (std::vector<std::string>{
                        "> h", "Commands, numbers in hex:", " D [addr [count]]  dump memory"}));
-         EXPECT_EQ(r.rows[23], "Free RAM: 3A00-BFFF");
+         EXPECT_EQ(r.rows[23], "Free RAM: 6000-BFFF");
          EXPECT_EQ(r.rows[24], "> " + kCursor);
          EXPECT_EQ(r.Colour(24, 0), kPromptColour);
        }},
@@ -234,7 +268,7 @@ TEST(Monitor, TypedCommandsLeaveTheExpectedScreen) {
 // instructions would miss a key typed 20,000 instructions after Enter.
 TEST(Monitor, EveryCommandReturnsWithin15000Instructions) {
   const uint16_t execute = Symbol("execute"), readline = Symbol("readline");
-  for (const char* line : {"d 0 80", "m 4000 1 2 3 4 5 6 7 8 9 a b c d e f", "f 4000 7fff 1",
+  for (const char* line : {"d 0 80", "m 8000 1 2 3 4 5 6 7 8 9 a b c d e f", "f 8000 3fff 1",
                            "o ff 5a", "c", "p", "x", "h", "d 0 0"}) {
     SCOPED_TRACE(line);
     const RomRun r = RunRom({.typed = "mon\n" + std::string(line) + "\n",
