@@ -1,0 +1,11 @@
+fsqr: ret
+fsin: ret
+fcos: ret
+ftan: ret
+fatn: ret
+flog: ret
+fexp: ret
+fpow: ret
+frnd: ret
+frndinit: ret
+frndmix: ret

@@ -1,0 +1,2 @@
+fin: ret
+fout: ret
