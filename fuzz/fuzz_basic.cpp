@@ -14,9 +14,9 @@
 //     runs longer (a program looping for ever, or waiting in INPUT) is
 //     broken with Ctrl+C, typed one key event every kBreakGap instructions,
 //     after which the prompt must be back within kBreakBound instructions;
-//   - nothing outside BASIC's own RAM and the screen (0x3000-0xBFFF) was
-//     written: the ROM area, 0x2000-0x2FFF and the cartridge area are as they
-//     were after power-on;
+//   - nothing outside BASIC's own RAM and the screen was written: the ROM
+//     area, the code unpacked at power-on (0x2000-0x2FFF and 0x4000 up to
+//     BASIC's program) and the cartridge area are as they were after power-on;
 //   - the program is well formed: each line's length leads to the next, line
 //     numbers rise, each line ends with its 0, and the end mark lies just
 //     before the variables;
@@ -264,7 +264,7 @@ void CheckState(const Machine& m, const std::vector<uint8_t>& atBoot, const std:
   const auto mem = m.memory();
   const char* l = line.c_str();
   for (const auto& [from, to] :
-       {std::pair<uint32_t, uint32_t>{0x0000, 0x3000}, {0xC000, 0x10000}}) {
+       {std::pair<uint32_t, uint32_t>{0x0000, 0x3000}, {0x4000, rom.program}, {0xC000, 0x10000}}) {
     for (uint32_t a = from; a < to; ++a)
       ZORVA_CHECK(mem[a] == atBoot[a], "after '%s': %04X changed from %02X to %02X", l, a,
                   atBoot[a], mem[a]);

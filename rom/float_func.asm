@@ -1,11 +1,845 @@
-fsqr: ret
-fsin: ret
-fcos: ret
-ftan: ret
-fatn: ret
-flog: ret
-fexp: ret
-fpow: ret
-frnd: ret
-frndinit: ret
-frndmix: ret
+; Elementary functions of Zorva BASIC: SQR, SIN, COS, TAN, ATN, LOG, EXP, the
+; power operator and RND, built on the core in float.asm.
+;
+; Every function takes its argument in FAC and leaves the result there,
+; rounded to 24 bits; all keep DE and IY. Inside, the work is done with the
+; unrounded operations (faddx, fsubx, fmulx, fdivx: 32-bit mantissas) and
+; rounded once at the end, so that results are within about half a unit of
+; the 24th bit. Each function reduces its argument to a short interval and
+; evaluates a polynomial there (Chebyshev fits; each table below says its
+; interval, degree and error). Constants are kept with 32 mantissa bits: five
+; bytes, the guard byte first and then the packed number.
+;
+; Temporaries are six-byte unpacked copies of FAC (guard byte included), so
+; nothing is rounded on the way. The polynomial loops call kpoll once a term;
+; every stretch between two calls is well below 4,000 instructions.
+
+FF_X            equ FPRAM+72        ; 6: the reduced argument
+FF_Z            equ FPRAM+78        ; 6: ff_poly's variable
+FF_K            equ FPRAM+84        ; 6: a whole multiple k, or 1+m
+FF_T            equ FPRAM+90        ; 6: ff_odd's argument
+FF_Y            equ FPRAM+96        ; 6: fpow's exponent
+FF_B            equ FPRAM+102       ; 6: fpow's base, squared as it goes
+FF_SEED         equ FPRAM+108       ; 4: RND's xorshift state, never 0
+FF_LAST         equ FPRAM+112       ; 4: RND's last number, packed
+FF_Q            equ FPRAM+116       ; 1: quadrant (SIN/COS/TAN), region (ATN)
+FF_NEG          equ FPRAM+117       ; 1: 80h when the result changes sign
+FF_E            equ FPRAM+118       ; 2: exponent or k as a whole number
+FF_N            equ FPRAM+120       ; 1: fpow's exponent as a count
+FF_KIND         equ FPRAM+121       ; 1: 0 SIN, 1 COS, 2 TAN
+FF_S            equ FPRAM+122       ; 6: fpow's product; TAN's reduced argument
+
+ffunc_start:
+
+; ---- helpers -----------------------------------------------------------
+
+; ff_save: the six bytes at HL := FAC. ff_load: FAC := the six bytes at HL.
+; ff_arg: ARG := the six bytes at HL. All change BC, DE and HL.
+ff_save:        ex de,hl
+                ld hl,FAC
+                jr ff_copy
+ff_load:        ld de,FAC
+                jr ff_copy
+ff_arg:         ld de,ARG
+ff_copy:        ld bc,6
+                ldir
+                ret
+
+; ff_argk: ARG := the five-byte constant at HL (guard byte, packed number);
+; ff_fack: FAC := it. HL is left past the constant; change A, BC and DE.
+; They also look at the keyboard: they come before nearly every operation.
+ff_fack:        ld de,FAC
+                jr ff_ldk
+ff_argk:        ld de,ARG
+ff_ldk:         ld bc,3                 ; guard, bits 7..0, bits 15..8
+                ldir
+                ld a,(hl)
+                ld c,a
+                or 80h                  ; the leading 1
+                ld (de),a
+                inc hl
+                inc de
+                ld a,(hl)               ; exponent
+                ld (de),a
+                inc hl
+                inc de
+                ld a,c
+                and 80h                 ; sign
+                ld (de),a
+                jp kpoll
+
+; ff_poly: FAC := c_n z^n + ... + c_1 z + c_0 for z = FAC. HL points at the
+; table: the degree n, then c_n ... c_0 as five-byte constants (Horner's
+; rule, unrounded). Changes FF_Z.
+ff_poly:        push hl
+                ld hl,FF_Z
+                call ff_save
+                pop hl
+                ld a,(hl)
+                inc hl
+                push af
+                call ff_fack
+                pop af
+ffh_loop:       push af
+                push hl
+                ld hl,FF_Z
+                call ff_arg
+                call fmulx
+                pop hl
+                call ff_argk
+                push hl
+                call faddx
+                pop hl
+                pop af
+                dec a
+                jr nz,ffh_loop
+                ret
+
+; ff_odd: FAC := u P(u^2) for u = FAC and the polynomial P at HL (as
+; ff_poly). ff_even: FAC := P(u^2). Change FF_T and FF_Z.
+ff_odd:         push hl
+                ld hl,FF_T
+                call ff_save
+                call fmovaf
+                call fmulx
+                pop hl
+                call ff_poly
+                call fmovaf             ; fmulx leaves out ARG's guard byte:
+                ld hl,FF_T              ; the 32-bit factors go in FAC
+                call ff_load
+                jp fmulx
+ff_even:        push hl
+                call fmovaf
+                call fmulx
+                pop hl
+                jp ff_poly
+
+; ff_low2: A := (FAC mod 4) for a whole FAC of 1 or more (any sign; 0 from
+; 2^24 up, where every number is a multiple of 4). Shifts the integer part
+; of the mantissa out through D; changes BC, D, HL.
+ff_low2:        ld a,(FAC_EXP)
+                sub 128
+                cp 25
+                jr c,ffb_go
+                xor a
+                ret
+ffb_go:         ld b,a                  ; bits before the binary point
+                ld hl,(FAC+1)
+                ld a,(FAC+3)
+                ld d,0
+ffb_loop:       add hl,hl
+                rla
+                rl d
+                djnz ffb_loop
+                ld a,d
+                and 3
+                ret
+
+; ---- SQR -----------------------------------------------------------------
+
+; fsqr: FAC := the square root of FAC; ?FC when FAC is negative.
+; x = m 2^(2h) with m in [.25,1): sqrt(m) from a cubic, then two Newton
+; steps y := (y + m/y)/2 (the cubic is within .2 %, two steps give 2^-38);
+; the exponent is halved apart.
+fsqr:           ld a,(FAC_EXP)
+                or a
+                ret z
+                ld a,(FAC_SGN)
+                and 80h
+                jp nz,e_fc
+                push de
+                ld a,(FAC_EXP)
+                ld (FF_E),a
+                and 1                   ; odd exponent: m/2, one more for h
+                ld b,a
+                ld a,128
+                sub b
+                ld (FAC_EXP),a
+                ld hl,FF_X
+                call ff_save
+                ld hl,ffy_sqr
+                call ff_poly
+                ld a,2
+ffq_newton:     push af
+                ld hl,FF_K
+                call ff_save
+                ld hl,FF_X
+                call ff_arg
+                call fdivx              ; m/y
+                ld hl,FF_K
+                call ff_arg
+                call faddx
+                ld hl,FAC_EXP           ; halved: y is never 0 here
+                dec (hl)
+                call kpoll
+                pop af
+                dec a
+                jr nz,ffq_newton
+                ld a,(FF_E)             ; exponent += E>>1 - 64 + (E odd)
+                srl a
+                ld b,64
+                jr nc,ffq_even
+                dec b
+ffq_even:       sub b
+                ld hl,FAC_EXP
+                add a,(hl)
+                ld (hl),a
+                jr ff_done
+
+; ---- EXP -----------------------------------------------------------------
+
+; fexp: FAC := e^FAC; ?OV when too big, 0 when too small.
+fexp:           push de
+                call ffe_core
+ff_done:        call fround
+                pop de
+                ret
+
+; ffe_core: FAC := e^FAC unrounded (FAC may carry a guard byte). k is the
+; whole number nearest x/ln2 and r = x - k ln2 (ln2 split in a 24-bit part,
+; so that k times it is exact, and the rest), |r| <= ln2/2; e^x = e^r 2^k.
+; Changes FF_X, FF_K, FF_E, FF_Z.
+ffe_core:       ld a,(FAC_EXP)
+                or a
+                jp z,fone
+                cp 128+8
+                jr c,ffe_small          ; |x| < 128
+                ld a,(FAC_SGN)
+                and 80h
+                jp z,e_ov
+                jp fzero
+ffe_small:      ld hl,FF_X
+                call ff_save
+                ld hl,ffk_rln2
+                call ff_argk
+                call fmulx
+                ld hl,ffk_half
+                call ff_argk
+                call faddx
+                call fint               ; k = INT(x/ln2 + 1/2)
+                ld hl,0
+                ld a,(FAC_EXP)
+                or a
+                jr nz,ffe_k
+                ld (FF_E),hl
+                ld hl,FF_X              ; k = 0: r = x
+                call ff_load
+                jr ffe_poly
+ffe_k:          ld hl,FF_K
+                call ff_save
+                call facint
+                ld (FF_E),hl
+                ld hl,FF_K
+                call ff_load
+                ld hl,ffk_ln2a
+                call ff_argk
+                call fmulx              ; exact
+                ld hl,FF_X
+                call ff_arg
+                call fsubx              ; exact too: x and k ln2a are close
+                ld hl,FF_X
+                call ff_save
+                ld hl,ffk_ln2b
+                call ff_fack
+                ld hl,FF_K
+                call ff_arg
+                call fmulx
+                ld hl,FF_X
+                call ff_arg
+                call fsubx
+ffe_poly:       ld hl,ffy_exp
+                call ff_poly            ; e^r, between .7 and 1.5
+                ld hl,(FF_E)            ; exponent + k, in 16 bits
+                ld a,(FAC_EXP)
+                ld e,a
+                ld d,0
+                add hl,de
+                ld a,h
+                or a
+                jr nz,ffe_out
+                ld a,l
+                or a
+                jp z,fzero
+                ld (FAC_EXP),a
+                ret
+ffe_out:        and 80h
+                jp z,e_ov
+                jp fzero
+
+; ---- LOG -----------------------------------------------------------------
+
+; flog: FAC := the natural logarithm of FAC; ?FC unless FAC > 0.
+flog:           ld a,(FAC_EXP)
+                or a
+                jp z,e_fc
+                ld a,(FAC_SGN)
+                and 80h
+                jp nz,e_fc
+                push de
+                call ffl_core
+                jp ff_done
+
+; ffl_core: FAC := ln FAC unrounded, for FAC > 0. x = m 2^e with m in
+; [sqrt(.5), sqrt(2)); ln m = s Q(s^2) with s = (1-m)/(1+m), |s| < .172
+; (1-m is exact, so LOG near 1 keeps its relative accuracy); then + e ln2.
+; Changes FF_X, FF_K, FF_E, FF_T, FF_Z.
+ffl_core:       ld a,(FAC_EXP)
+                ld (FF_E),a
+                ld a,128
+                ld (FAC_EXP),a          ; m in [.5,1)
+                ld hl,ffk_rsqr2
+                call ff_argk
+                call fcmp
+                cp 4
+                jr nz,ffl_m
+                ld hl,FAC_EXP           ; m < sqrt(.5): 2m, e one less
+                inc (hl)
+                ld hl,FF_E
+                dec (hl)
+ffl_m:          ld hl,FF_X
+                call ff_save
+                ld hl,ffk_one
+                call ff_argk
+                call faddx              ; 1+m
+                ld hl,FF_K
+                call ff_save
+                ld hl,FF_X
+                call ff_load
+                ld hl,ffk_one
+                call ff_argk
+                call fsubx              ; 1-m
+                call fmovaf
+                ld hl,FF_K
+                call ff_load
+                call fdivx              ; s
+                ld hl,ffy_log
+                call ff_odd             ; ln m
+                ld a,(FF_E)
+                sub 128                 ; e, -128..127
+                ret z
+                push af
+                ld hl,FF_X
+                call ff_save
+                pop af
+                ld l,a
+                rla
+                sbc a,a
+                ld h,a
+                call fltint
+                call fmovaf
+                ld hl,ffk_ln2
+                call ff_fack
+                call fmulx
+                ld hl,FF_X
+                call ff_arg
+                jp faddx
+
+; ---- ATN -----------------------------------------------------------------
+
+; fatn: FAC := the arc tangent of FAC, in radians. With x = |FAC|:
+; x <= sqrt(2)-1: atn x directly; up to sqrt(2)+1: pi/4 + atn((x-1)/(x+1));
+; beyond: pi/2 + atn(-1/x). The reduced u has |u| <= sqrt(2)-1.
+fatn:           ld a,(FAC_EXP)
+                or a
+                ret z
+                push de
+                ld a,(FAC_SGN)
+                ld (FF_NEG),a
+                xor a
+                ld (FAC_SGN),a
+                ld (FF_Q),a
+                ld hl,ffk_sqr2m1
+                call ff_argk
+                call fcmp
+                dec a                   ; 1: ARG < FAC
+                jr nz,ffa_poly
+                ld hl,ffk_sqr2p1
+                call ff_argk
+                call fcmp
+                dec a
+                jr z,ffa_big
+                ld a,1
+                ld (FF_Q),a
+                ld hl,FF_X
+                call ff_save
+                ld hl,ffk_one
+                call ff_argk
+                call faddx              ; x+1
+                ld hl,FF_K
+                call ff_save
+                ld hl,FF_X
+                call ff_load
+                ld hl,ffk_mone
+                call ff_argk
+                call faddx              ; x-1, exact
+                call fmovaf
+                ld hl,FF_K
+                call ff_load
+                call fdivx
+                jr ffa_poly
+ffa_big:        ld a,2
+                ld (FF_Q),a
+                ld hl,ffk_mone
+                call ff_argk
+                call fdivx              ; -1/x
+ffa_poly:       ld hl,ffy_atn
+                call ff_odd
+                ld a,(FF_Q)
+                or a
+                jr z,ffa_sign
+                ld hl,ffk_pi4
+                dec a
+                jr z,ffa_add
+                ld hl,ffk_pi2
+ffa_add:        call ff_argk
+                call faddx
+ffa_sign:       call fround
+                ld a,(FF_NEG)
+                ld (FAC_SGN),a
+                pop de
+                ret
+
+; ---- SIN, COS, TAN -------------------------------------------------------
+
+; fsin, fcos, ftan: FAC := the sine, cosine, tangent of FAC (radians).
+; x = k pi/2 + r with |r| <= pi/4; by k mod 4 the result is +-sin r or
+; +-cos r (TAN: their quotient). Beyond 2^24, where a number's neighbours
+; are more than a turn apart and its angle means nothing, ?FC.
+fsin:           xor a
+                jr ffs_go
+fcos:           ld a,1
+                jr ffs_go
+ftan:           ld a,2
+ffs_go:         push de
+                ld (FF_KIND),a
+                ld a,(FAC_SGN)          ; odd functions: the sign comes back
+                ld (FF_NEG),a
+                xor a
+                ld (FAC_SGN),a
+                ld a,(FF_KIND)
+                dec a
+                jr nz,ffs_odd
+                ld (FF_NEG),a           ; COS is even
+ffs_odd:        ld a,(FAC_EXP)
+                cp 128+25
+                jp nc,e_fc
+                call ffs_reduce
+                ld a,(FF_KIND)
+                cp 2
+                jr z,ffs_tan
+                ld hl,FF_Q              ; COS x = SIN(x + pi/2)
+                add a,(hl)
+                ld (hl),a
+                rra
+                jr c,ffs_cos
+                ld hl,ffy_sin
+                call ff_odd
+                jr ffs_sign
+ffs_cos:        ld hl,ffy_cos
+                call ff_even
+ffs_sign:       ld a,(FF_Q)             ; quadrants 2 and 3: negative
+                and 2
+                rrca
+                rrca
+ffs_flip:       ld hl,FF_NEG
+                xor (hl)
+                push af
+                call fround
+                pop bc
+                ld a,(FAC_EXP)
+                or a
+                jr z,ffs_end            ; 0 stays unsigned
+                ld a,(FAC_SGN)
+                xor b
+                ld (FAC_SGN),a
+ffs_end:        pop de
+                ret
+ffs_tan:        ld hl,FF_S
+                call ff_save
+                ld hl,ffy_sin
+                call ff_odd
+                ld hl,FF_K
+                call ff_save            ; sin r
+                ld hl,FF_S
+                call ff_load
+                ld hl,ffy_cos
+                call ff_even            ; cos r
+                ld a,(FF_Q)
+                rra
+                jr c,ffs_cot
+                ld hl,FF_K
+                call ff_arg
+                call fdivx              ; sin r / cos r
+                xor a
+                jr ffs_flip
+ffs_cot:        call fmovaf
+                ld hl,FF_K
+                call ff_load
+                call fdivx              ; -cos r / sin r
+                ld a,80h
+                jr ffs_flip
+
+; ffs_reduce: FAC = x >= 0 (below 2^24) becomes r = x - k pi/2, unrounded,
+; and FF_Q := k mod 4. pi/2 is split in three: two parts of 15 bits, whose
+; products with k (below 2^17, i.e. x below about 2E5) are exact, and the
+; rest, so r keeps its accuracy even next to a multiple of pi/2.
+ffs_reduce:     xor a
+                ld (FF_Q),a
+                ld hl,FF_X
+                call ff_save
+                ld hl,ffk_2pi
+                call ff_argk
+                call fmulx
+                ld hl,ffk_half
+                call ff_argk
+                call faddx
+                call fint               ; k
+                ld a,(FAC_EXP)
+                or a
+                jr nz,ffs_k
+                ld hl,FF_X              ; k = 0: r = x
+                jp ff_load
+ffs_k:          call ff_low2
+                ld (FF_Q),a
+                ld hl,FF_K
+                call ff_save
+                ld hl,ffk_pi2a
+                call ffs_sub
+                ld hl,ffk_pi2b
+                call ffs_sub
+                ld hl,ffk_pi2c
+; ffs_sub: FF_X := FAC := FF_X - k c for the constant c at HL.
+ffs_sub:        call ff_fack
+                ld hl,FF_K
+                call ff_arg
+                call fmulx
+                ld hl,FF_X
+                call ff_arg
+                call fsubx
+                ld hl,FF_X
+                jp ff_save
+
+; ---- the power operator --------------------------------------------------
+
+; fpow: FAC := ARG ^ FAC. x^0 = 1 (0^0 too); 0^y = 0 for y > 0, ?/0 for
+; y < 0. A whole y with |y| < 128 goes by repeated squaring (2^10 = 1024 and
+; (-2)^3 = -8 exactly; 1/x first for y < 0, so that small results underflow
+; to 0 instead of overflowing on the way); its error grows with |y|, which is
+; why larger ones take e^(y ln|x|), the sign from y's parity. A negative x
+; with a fractional y is ?FC.
+fpow:           push de
+                ld hl,ARG
+                ld de,FF_B
+                ld bc,6
+                ldir
+                ld hl,FF_Y
+                call ff_save
+                xor a
+                ld (FF_NEG),a
+                ld a,(FAC_EXP)
+                or a
+                jr nz,ffp_y
+                call fone
+                jp ffp_end
+ffp_y:          ld a,(FF_B+4)
+                or a
+                jr nz,ffp_x
+                ld a,(FAC_SGN)          ; 0^y
+                and 80h
+                jp nz,e_dz
+                call fzero
+                jp ffp_end
+ffp_x:          call fint
+                ld hl,FF_Y
+                call ff_arg
+                call fcmp
+                cp 2
+                jp nz,ffp_frac
+                ld a,(FF_Y+4)
+                cp 128+8
+                jr nc,ffp_bigint
+                call facint             ; -127..127
+                ld a,(FF_Y+5)
+                and 80h
+                ld a,l
+                jr z,ffp_pos
+                neg
+                push af
+                ld hl,FF_B
+                call ff_load
+                ld hl,ffk_one
+                call ff_argk
+                call fdivx              ; 1/x
+                ld hl,FF_B
+                call ff_save
+                pop af
+ffp_pos:        ld (FF_N),a
+                call fone
+                ld hl,FF_S
+                call ff_save
+ffp_loop:       ld hl,FF_N
+                ld a,(hl)
+                srl a
+                ld (hl),a
+                jr nc,ffp_sq
+                ld hl,FF_S              ; the bit is set: product times x^(2^j)
+                call ff_load
+                ld hl,FF_B
+                call ff_arg
+                call fmulx
+                ld hl,FF_S
+                call ff_save
+ffp_sq:         ld a,(FF_N)
+                or a
+                jr z,ffp_done           ; no square beyond the last bit
+                ld hl,FF_B
+                call ff_load
+                call fmovaf
+                call fmulx
+                ld hl,FF_B
+                call ff_save
+                call kpoll
+                jr ffp_loop
+ffp_done:       ld hl,FF_S
+                call ff_load
+                jr ffp_round
+ffp_bigint:     ld a,(FF_B+5)           ; |y| >= 128, whole
+                and 80h
+                jr z,ffp_log
+                call ff_low2
+                and 1
+                jr z,ffp_log
+                ld a,80h                ; odd power of a negative number
+                ld (FF_NEG),a
+                jr ffp_log
+ffp_frac:       ld a,(FF_B+5)
+                and 80h
+                jp nz,e_fc
+ffp_log:        ld hl,FF_B
+                call ff_load
+                xor a
+                ld (FAC_SGN),a
+                call ffl_core
+                ld hl,FF_Y
+                call ff_arg
+                call fmulx
+                call ffe_core
+ffp_round:      call fround
+                ld a,(FF_NEG)
+                or a
+                call nz,fneg
+ffp_end:        pop de
+                ret
+
+; ---- RND -----------------------------------------------------------------
+
+; frnd: RND(FAC). FAC > 0: the next number of the sequence, 0 <= r < 1;
+; FAC = 0: the last one again; FAC < 0: the state is set from the number's
+; four bytes (so the same argument always starts the same sequence) and its
+; first number given. The generator is xorshift32 (period 2^32-1); a number
+; is the state over 2^32, normalised and cut (not rounded, so never 1) to 24
+; bits.
+frnd:           ld a,(FAC_EXP)
+                or a
+                jr nz,ffr_arg
+                ld hl,FF_LAST
+                jp fldhl
+ffr_arg:        push de
+                ld a,(FAC_SGN)
+                and 80h
+                jr z,ffr_next
+                ld hl,FF_SEED
+                call fsthl
+                ld hl,FF_SEED           ; x xor a key: the sign bit keeps it
+                ld de,ffk_rndkey        ; from 0 (the key's bit 23 is 0)
+                ld b,4
+ffr_key:        ld a,(de)
+                xor (hl)
+                ld (hl),a
+                inc hl
+                inc de
+                djnz ffr_key
+                ld b,4                  ; stir, so near seeds part at once
+ffr_stir:       push bc
+                call ffr_step
+                pop bc
+                djnz ffr_stir
+ffr_next:       call ffr_step
+                ld hl,(FF_SEED)         ; L guard, H bits 7..0
+                ld de,(FF_SEED+2)       ; E bits 15..8, D bits 23..16
+                ld c,128
+ffr_norm:       ld a,d
+                or a
+                jp m,ffr_put
+                add hl,hl
+                ld a,e
+                rla
+                ld e,a
+                rl d
+                dec c                   ; the state is never 0: this ends
+                jr ffr_norm
+ffr_put:        ld (FAC+2),de
+                ld a,h
+                ld (FAC+1),a
+                ld a,c
+                ld (FAC_EXP),a
+                xor a
+                ld (FAC),a
+                ld (FAC_SGN),a
+                ld hl,FF_LAST
+                call fsthl
+                pop de
+                ret
+
+; ffr_step: one xorshift32 step of FF_SEED: x ^= x<<13, x ^= x>>17,
+; x ^= x<<5. The value is held as D E H L, D the highest byte.
+ffr_step:       ld a,(FF_SEED+2)        ; x<<8 ...
+                ld d,a
+                ld a,(FF_SEED+1)
+                ld e,a
+                ld a,(FF_SEED)
+                ld h,a
+                ld l,0
+                ld b,5                  ; ... <<5
+                call ffr_shl
+                call ffr_xor
+                ld a,(FF_SEED+3)        ; x>>17 touches the two low bytes
+                srl a
+                ld d,a
+                ld a,(FF_SEED+2)
+                rra
+                ld hl,FF_SEED
+                xor (hl)
+                ld (hl),a
+                inc hl
+                ld a,d
+                xor (hl)
+                ld (hl),a
+                ld hl,(FF_SEED)
+                ld de,(FF_SEED+2)
+                ld b,5
+                call ffr_shl
+; ffr_xor: FF_SEED ^= D E H L.
+ffr_xor:        ld a,(FF_SEED)
+                xor l
+                ld (FF_SEED),a
+                ld a,(FF_SEED+1)
+                xor h
+                ld (FF_SEED+1),a
+                ld a,(FF_SEED+2)
+                xor e
+                ld (FF_SEED+2),a
+                ld a,(FF_SEED+3)
+                xor d
+                ld (FF_SEED+3),a
+                ret
+; ffr_shl: D E H L shifted left B times.
+ffr_shl:        add hl,hl
+                ld a,e
+                rla
+                ld e,a
+                rl d
+                djnz ffr_shl
+                ret
+
+; frndinit: seeds RND at power-on; RND(0) before any RND gives 0.
+; frndmix: FF_SEED ^= HL, reseeded should that leave the state 0. Both keep
+; BC, DE.
+frndinit:       ld hl,0
+                ld (FF_LAST),hl
+                ld (FF_LAST+2),hl
+ffr_init:       ld hl,(ffk_rndseed)
+                ld (FF_SEED),hl
+                ld hl,(ffk_rndseed+2)
+                ld (FF_SEED+2),hl
+                ret
+frndmix:        ld a,(FF_SEED)
+                xor l
+                ld (FF_SEED),a
+                ld a,(FF_SEED+1)
+                xor h
+                ld (FF_SEED+1),a
+                ld hl,(FF_SEED)
+                ld a,h
+                or l
+                ld hl,(FF_SEED+2)
+                or h
+                or l
+                ret nz
+                jr ffr_init
+
+ffunc_end:
+
+; ---- constants -------------------------------------------------------------
+; Five bytes each: the guard byte (mantissa bits below the 24), then the
+; packed number. Computed once with 50-digit arithmetic; the polynomial
+; tables are Chebyshev fits (nearly minimax) on the interval given, the error
+; the fit's largest on it.
+
+ffunc_data:
+; pi/2 in three parts: 15 bits, 15 bits and the rest (a+b+c is within 1E-19)
+ffk_pi2a        db 000h,000h,00Eh,049h,081h  ; 1.57079632679 (15 bits)
+ffk_pi2b        db 000h,000h,050h,06Dh,072h  ; 5.65807011466e-5 (15 bits)
+ffk_pi2c        db 08Dh,030h,05Ah,008h,063h  ; 9.92093579681e-10
+ffk_2pi         db 06Eh,083h,0F9h,022h,080h  ; 0.636619772368
+ffk_half        db 000h,000h,000h,000h,080h  ; 0.5
+ffk_one         db 000h,000h,000h,000h,081h  ; 1
+ffk_mone        db 000h,000h,000h,080h,081h  ; -1
+ffk_sqr2m1      db 0D0h,0CCh,013h,054h,07Fh  ; 0.414213562373
+ffk_sqr2p1      db 09Ah,079h,082h,01Ah,082h  ; 2.41421356237
+ffk_pi4         db 0A2h,0DAh,00Fh,049h,080h  ; 0.785398163397
+ffk_pi2         db 0A2h,0DAh,00Fh,049h,081h  ; 1.57079632679
+ffk_rsqr2       db 034h,0F3h,004h,035h,080h  ; 0.707106781187
+ffk_ln2         db 0F8h,017h,072h,031h,080h  ; 0.69314718056
+ffk_rln2        db 029h,03Bh,0AAh,038h,081h  ; 1.44269504089
+ffk_ln2a        db 000h,018h,072h,031h,080h  ; 0.69314718056
+ffk_ln2b        db 065h,008h,0E3h,082h,064h  ; -1.90465429996e-9
+; ffy_sin: sin(r)/r in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 4; max error 4.44e-12 (2^-37.7)
+ffy_sin         db 4
+                db 059h,04Dh,058h,036h,06Eh  ; 2.71715119798e-6
+                db 07Ch,065h,007h,0D0h,074h  ; -0.000198391811612
+                db 092h,083h,088h,008h,07Ah  ; 0.0083333287127
+                db 0A5h,0AAh,0AAh,0AAh,07Eh  ; -0.166666666309
+                db 000h,000h,000h,000h,081h  ; 0.999999999996
+; ffy_cos: cos(r) in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 4; max error 4.87e-11 (2^-34.3)
+ffy_cos         db 4
+                db 09Ch,0B4h,07Eh,04Ch,071h  ; 2.43776969202e-5
+                db 030h,0AEh,003h,0B6h,077h  ; -0.00138865948972
+                db 00Ch,09Dh,0AAh,02Ah,07Ch  ; 0.041666615927
+                db 0DEh,0FFh,0FFh,0FFh,07Fh  ; -0.49999999607
+                db 000h,000h,000h,000h,081h  ; 0.999999999951
+; ffy_atn: atn(u)/u in z=u^2, |u| <= sqrt(2)-1, Chebyshev fit degree 6; max error 2.15e-11 (2^-35.4)
+ffy_atn         db 6
+                db 091h,00Fh,0C5h,040h,07Ch  ; 0.0470629318277
+                db 09Ch,02Fh,02Ch,0ADh,07Dh  ; -0.0845569342972
+                db 0B1h,07Fh,01Bh,062h,07Dh  ; 0.110404012299
+                db 03Ch,04Fh,03Eh,092h,07Eh  ; -0.142815816921
+                db 0B0h,07Eh,0CCh,04Ch,07Eh  ; 0.199998836019
+                db 040h,0AAh,0AAh,0AAh,07Fh  ; -0.333333320943
+                db 000h,000h,000h,000h,081h  ; 0.999999999978
+; ffy_log: ln(m)/s with s=(1-m)/(1+m), in z=s^2, m in [sqrt(.5),sqrt(2)], Chebyshev fit degree 4; max error 8.62e-12 (2^-36.8)
+ffy_log         db 4
+                db 0B8h,04Eh,0D9h,0F1h,07Eh  ; -0.236180524822
+                db 009h,059h,019h,092h,07Fh  ; -0.285349638309
+                db 056h,04Eh,0CDh,0CCh,07Fh  ; -0.400003860468
+                db 06Dh,0AAh,0AAh,0AAh,080h  ; -0.666666652408
+                db 000h,000h,000h,080h,082h  ; -2.00000000001
+; ffy_exp: exp(r), |r| <= ln(2)/2+.001, Chebyshev fit degree 7; max error 4.3e-11 (2^-34.4)
+ffy_exp         db 7
+                db 029h,001h,0C0h,050h,074h  ; 0.000199079530413
+                db 068h,0D2h,0D4h,036h,077h  ; 0.00139489239149
+                db 072h,052h,088h,008h,07Ah  ; 0.00833328296094
+                db 0EBh,030h,0AAh,02Ah,07Ch  ; 0.0416662131159
+                db 0C0h,0AAh,0AAh,02Ah,07Eh  ; 0.166666667884
+                db 02Fh,000h,000h,000h,080h  ; 0.500000010961
+                db 000h,000h,000h,000h,081h  ; 0.999999999995
+                db 000h,000h,000h,000h,081h  ; 0.999999999959
+; ffy_sqr: sqrt(m), m in [.25,1), Chebyshev fit degree 3 (start for Newton); max error 0.000902 (2^-10.1)
+ffy_sqr         db 3
+                db 0DAh,0BCh,095h,077h,07Eh  ; 0.241782141523
+                db 0F1h,057h,09Dh,0BDh,080h  ; -0.740682121706
+                db 0D2h,0DFh,01Ah,023h,081h  ; 1.27425763869
+                db 08Fh,0CAh,07Ah,066h,07Eh  ; 0.225077786432
+ffk_rndseed     db 035h,0C6h,01Eh,0A7h  ; any non-zero state
+ffk_rndkey      db 09Dh,04Ah,033h,05Ch  ; bit 23 (byte 2, bit 7) must stay 0
+ffunc_data_end:

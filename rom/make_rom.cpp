@@ -82,7 +82,8 @@ int main(int argc, char** argv) {
   image.resize(kRomSize, 0xFF);
 
   std::ofstream out(argv[3], std::ios::binary);
-  out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  out.write(reinterpret_cast<const char*>(image.data()),
+            static_cast<std::streamsize>(image.size()));
   if (!out) return Fail(std::string("cannot write ") + argv[3]);
   return 0;
 }

@@ -2,8 +2,9 @@
 ; Zorva's system ROM: Zorva BASIC and the Zorva Monitor.
 ;
 ; At power-on a cartridge with our header runs first; then BASIC starts
-; (basic*.asm): a floating-point BASIC in the style of the period's
-; Microsoft BASICs, its numbers worked out by float*.asm. Its MON enters
+; (basic*.asm): a BASIC in the style of the period's Microsoft BASICs
+; (float*.asm, the floating-point package it is moving to, is not yet
+; included here). Its MON enters
 ; the monitor (monitor.asm), a one-letter command line in hex (D dump,
 ; M modify, F fill, G call, O output, C characters, P colours, X clear,
 ; H help), whose B goes back to BASIC with the program and variables as they
@@ -16,12 +17,12 @@
 ;
 ; Memory map
 ;   0000-1FFF  this ROM (0000 boot; restarts below; the packed code)
-;   2000-2FFF  code unpacked at power-on: the monitor, the screen, numbers
+;   2000-2FFF  code unpacked at power-on: the monitor and the screen
 ;   3000-33E7  character memory, 40 x 25
 ;   3400-37E7  colour memory, one byte a cell: foreground << 4 | background
 ;   3800-38B7  monitor variables and buffers
 ;   38B8-38FF  keyboard state and the 64-key typeahead buffer
-;   3900-397F  the number package's accumulators and scratch
+;   3900-397F  reserved for the floating-point package
 ;   3A00-3BFF  the stack (SP starts at 3C00), the monitor's or BASIC's
 ;   3C00-3FFF  BASIC's state, line buffers, temporary strings and FOR/GOSUB
 ;              stack
