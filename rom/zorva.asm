@@ -343,7 +343,6 @@ ram_low_start:
                 include "screen.asm"
                 include "monitor.asm"
                 include "float.asm"
-                include "float_text.asm"
 low_code_end:
                 include "text.asm"
 ram_low_end:
@@ -360,6 +359,7 @@ ram_high_start:
                 include "basic_vars.asm"
                 include "basic_strings.asm"
                 include "basic_stmt.asm"
+                include "float_text.asm"
                 include "float_func.asm"
 high_code_end:
                 include "basic_text.asm"
