@@ -2,10 +2,10 @@
 ; writes FAC as BASIC prints it into FOUTBUF. Built on float.asm.
 ;
 ; Both scale by a power of ten from one table (fx_pow_data, 10^-48..10^45 to
-; 32 bits) in a single multiplication, so a conversion rounds only once more
-; than the exact result: fin is correctly rounded for up to 7 significant
-; digits and within 2^-25 beyond, fout's 6 digits are exact unless the value
-; lies within about 2^-30 of a rounding boundary.
+; 32 bits) in one multiplication, within about 2^-31 of the exact product, and
+; round once: fin is correctly rounded except within about 2^-31 of a halfway
+; point (it keeps 9 significant digits and drops the rest), fout's 6 digits
+; are exact unless the value lies that near a rounding boundary.
 
 FX_M            equ FP_TX           ; 4: the significant digits as a whole number
 FX_D            equ FP_TX+4         ; 2: the decimal exponent of FX_M
@@ -21,22 +21,70 @@ FX_DG           equ FP_TX+21        ; 6: fout's digits
 FX_SV           equ FP_TX+27        ; 1 once fout has stepped k up
 
 ; fin: FAC := the number whose text DE points at; DE moves past it. Whole
-; numbers up to 65535 (5 digits) go straight to fltuns. ?OV when too big; too
+; numbers up to 65535 take a short way (0..99 from a table, the rest through
+; fltuns). An E followed by no digit is left unread. ?OV when too big; too
 ; small gives 0. Changes A, BC, HL, IX.
 fin:    ld a,(de)
         sub '0'
         cp 10
-        jr nc,fin_full
+        jp nc,fin_full
+        push de                     ; the start, should the number go on
         ld l,a
+        inc de
+        ld a,(de)
+        sub '0'
+        cp 10
+        jr nc,fin_small
+        ld c,a
+        ld a,l
+        add a,a
+        add a,a
+        add a,l
+        add a,a
+        add a,c
+        ld l,a
+        inc de
+        ld a,(de)
+        sub '0'
+        cp 10
+        jr c,fin_more
+fin_small:
+        ld a,(de)                   ; 0..99 in L: from a table
+        cp '.'
+        jr c,fin_sok                ; below '.': an end for sure
+        jr z,fin_slow
+        cp 'E'
+        jr z,fin_slow
+        cp 'e'
+        jr z,fin_slow
+fin_sok:
+        pop af
         ld h,0
-        ld b,4
-        push de
+        add hl,hl
+        ld bc,fin_small_data
+        add hl,bc
+        ld a,(hl)
+        ld (FAC+3),a
+        inc hl
+        ld a,(hl)
+        ld (FAC_EXP),a
+        xor a
+        ld (FAC),a
+        ld (FAC+1),a
+        ld (FAC+2),a
+        ld (FAC_SGN),a
+        ret
+fin_more:
+        ld h,0                      ; a third digit: 16 bits, up to 65535
+        ld b,3
+        jr fin_fdig
 fin_fast:
         inc de
         ld a,(de)
         sub '0'
         cp 10
         jr nc,fin_fend
+fin_fdig:
         push de
         ld d,h
         ld e,l
@@ -63,8 +111,9 @@ fin_fend:
         ld a,(de)
         cp '.'
         jr z,fin_slow
-        and 0DFh
         cp 'E'
+        jr z,fin_slow
+        cp 'e'
         jr z,fin_slow
         pop af                      ; the start is not needed
         jp fltuns
@@ -90,6 +139,7 @@ fin_clr:
 fin_sgn:
         inc de
 fin_dig:
+        call kpoll                  ; a text may run to hundreds of digits
         ld a,(de)
         cp '.'
         jr nz,fin_nopt
@@ -147,9 +197,11 @@ fin_exp:
         xor a
         ld (FX_E+1),a
         ld a,(de)
-        and 0DFh
         cp 'E'
+        jr z,fin_e
+        cp 'e'
         jr nz,fin_val
+fin_e:
         push de
         inc de
         ld a,(de)
@@ -171,6 +223,7 @@ fin_ed0:
 fin_ehave:
         pop af
 fin_edig:
+        call kpoll
         ld a,(de)
         sub '0'
         cp 10
@@ -221,6 +274,17 @@ fin_val:
         ld b,a
         ld a,(FX_M+3)
         ld c,160                    ; FX_M is 0.M * 2^32
+fin_nbyte:
+        or a
+        jr nz,fin_norm
+        ld a,c                      ; a zero top byte: 8 places at once
+        sub 8
+        ld c,a
+        ld a,b
+        ld b,h
+        ld h,l
+        ld l,0
+        jr fin_nbyte
 fin_norm:
         or a
         jp m,fin_normed
@@ -297,11 +361,50 @@ fin_mb: ld a,(hl)
         djnz fin_mb
         ret
 
-; fx_scale: FAC := |FAC| * 10^HL, HL in -48..45, unrounded. An operand that
-; fits 24 bits meets the power's 32 bits; a wider one meets the power
-; rounded to 24 bits (exact up to 10^10). ?OV when too big, 0 when too small.
-; Keeps DE; changes A, BC, HL, IX.
+; fx_scale: FAC := |FAC| * 10^HL, HL in -48..45, unrounded, within about
+; 2^-31. A 24-bit operand meets the power's 32 bits in one fmulx; a wider one
+; (fin's 8 and 9 digits) is split into its top 24 bits and its guard byte,
+; each multiplied so, and the two added. ?OV when too big, 0 when too small.
+; Keeps DE; changes A, BC, HL, IX (and FX_V, which only fout uses).
 fx_scale:
+        ld a,(FAC)
+        or a
+        jr z,fx_narrow
+        push de
+        push hl                     ; k
+        ld c,a
+        ld a,(FAC_EXP)
+        ld b,a
+        push bc                     ; the exponent and the guard byte
+        xor a
+        ld (FAC),a
+        call fx_narrow
+        ld hl,FAC
+        ld de,FX_V
+        ld bc,6
+        ldir
+        pop bc
+        push bc
+        ld a,c
+        call fltbyte
+        pop bc
+        ld a,b                      ; the guard byte weighs 2^(exp-160)
+        sub 160
+        ld c,a
+        ld a,(FAC_EXP)
+        add a,c
+        ld (FAC_EXP),a
+        pop hl
+        call fx_narrow
+        ld hl,FX_V
+        ld de,ARG
+        ld bc,6
+        ldir
+        pop de
+        jp faddx
+
+; fx_narrow: fx_scale for FAC with a guard byte of 0.
+fx_narrow:
         push de
         ld de,48
         add hl,de
@@ -318,36 +421,10 @@ fx_scale:
         ld (FAC_EXP),a
         xor a
         ld (FAC_SGN),a
-        ld a,(FAC)
-        or a
-        jr nz,fx_wide
         call fmovaf
         ld de,FAC
         ld bc,4
         ldir
-        jr fx_mul
-fx_wide:
-        ld a,(hl)
-        inc hl
-        ld e,(hl)
-        inc hl
-        ld d,(hl)
-        inc hl
-        ld b,(hl)
-        inc hl
-        cp 80h
-        jr c,fx_nr
-        inc de
-        ld a,d
-        or e
-        jr nz,fx_nr
-        inc b
-fx_nr:  ld (ARG+1),de
-        ld a,b
-        ld (ARG+3),a
-        xor a
-        ld (ARG),a
-        ld (ARG_SGN),a
 fx_mul: ld a,80h
         ld (FAC_EXP),a
         ld (ARG_EXP),a
@@ -373,7 +450,7 @@ fx_mul: ld a,80h
         jp fp_setexp
 
 ; fout: FOUTBUF := FAC as PRINT shows it, 0-terminated; HL := FOUTBUF.
-; FAC is left rounded to 24 bits. Keeps DE; changes A, BC, IX.
+; FAC is left rounded to 24 bits. Keeps DE; changes A, BC, IX and AF'.
 fout:   push de
         call fround
         ld hl,FOUTBUF
@@ -396,22 +473,47 @@ fo_pos: ld (hl),a
         ld de,FX_V
         ld bc,6
         ldir
-        ld a,(FAC_EXP)              ; k := 43 - exponent * 77 / 256, near right
+        ld a,(FAC+3)                ; k := 44 - log10(x), estimated from
+        and 7Fh                     ; log2(x) ~ exp + top byte / 128 in
+        ld l,a                      ; 1/128ths; right 9 times in 10, and
+        ld a,(FAC_EXP)              ; fo_try mends the rest
+        srl a
+        ld h,a
+        jr nc,fo_lg
+        ld a,l
+        or 80h
         ld l,a
-        ld h,0
-        ld d,h
+fo_lg:  ld de,128
+        add hl,de
+        ld d,h                      ; A:H:L := HL * 77, log10(2) ~ 77/256
         ld e,l
+        xor a
         add hl,hl
+        rla
         add hl,hl
+        rla
         add hl,hl
+        rla
         add hl,de
+        adc a,0
         add hl,hl
+        rla
         add hl,de
+        adc a,0
         add hl,hl
+        rla
         add hl,hl
+        rla
         add hl,de
-        ld a,43
-        sub h
+        adc a,0
+        ld c,a
+        ld a,h
+        rla
+        ld a,c
+        rla                         ; the product over 2^15
+        ld c,a
+        ld a,44
+        sub c
         ld l,a
         ld h,0
         jr nc,fo_k
@@ -683,6 +785,23 @@ fo_dec_data:
         db 0Ah,00h,00h
         db 00h
 fo_dec_data_end:
+
+; 0..99 as FAC's top mantissa byte and exponent
+fin_small_data:
+        db 000h,000h,080h,081h,080h,082h,0C0h,082h,080h,083h,0A0h,083h,0C0h,083h,0E0h,083h
+        db 080h,084h,090h,084h,0A0h,084h,0B0h,084h,0C0h,084h,0D0h,084h,0E0h,084h,0F0h,084h
+        db 080h,085h,088h,085h,090h,085h,098h,085h,0A0h,085h,0A8h,085h,0B0h,085h,0B8h,085h
+        db 0C0h,085h,0C8h,085h,0D0h,085h,0D8h,085h,0E0h,085h,0E8h,085h,0F0h,085h,0F8h,085h
+        db 080h,086h,084h,086h,088h,086h,08Ch,086h,090h,086h,094h,086h,098h,086h,09Ch,086h
+        db 0A0h,086h,0A4h,086h,0A8h,086h,0ACh,086h,0B0h,086h,0B4h,086h,0B8h,086h,0BCh,086h
+        db 0C0h,086h,0C4h,086h,0C8h,086h,0CCh,086h,0D0h,086h,0D4h,086h,0D8h,086h,0DCh,086h
+        db 0E0h,086h,0E4h,086h,0E8h,086h,0ECh,086h,0F0h,086h,0F4h,086h,0F8h,086h,0FCh,086h
+        db 080h,087h,082h,087h,084h,087h,086h,087h,088h,087h,08Ah,087h,08Ch,087h,08Eh,087h
+        db 090h,087h,092h,087h,094h,087h,096h,087h,098h,087h,09Ah,087h,09Ch,087h,09Eh,087h
+        db 0A0h,087h,0A2h,087h,0A4h,087h,0A6h,087h,0A8h,087h,0AAh,087h,0ACh,087h,0AEh,087h
+        db 0B0h,087h,0B2h,087h,0B4h,087h,0B6h,087h,0B8h,087h,0BAh,087h,0BCh,087h,0BEh,087h
+        db 0C0h,087h,0C2h,087h,0C4h,087h,0C6h,087h
+fin_small_data_end:
 
 ; 10^-48 .. 10^45: a 32-bit mantissa, lowest byte first, then the binary
 ; exponent as a word (the value is 0.m * 2^e)

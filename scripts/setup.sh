@@ -11,7 +11,13 @@ packages=(
   libpng-dev libcli11-dev
   xvfb xdotool xclip
   clang libclang-rt-14-dev
+  emscripten chromium nodejs
 )
+# The browser test's driver comes from npm. Debian's nodejs needs the npm
+# package; a Node.js that brings its own npm (e.g. NodeSource's) conflicts with it.
+if ! command -v npm >/dev/null 2>&1; then
+  packages+=(npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

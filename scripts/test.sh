@@ -13,6 +13,16 @@ cmake --preset default
 cmake --build --preset default -j "$jobs"
 ctest --preset default -j "$jobs"
 
+# The web page, compiled with Emscripten and driven in headless Chromium; it
+# compares with build/default's zorva-run, built above.
+if command -v emcc >/dev/null && command -v chromium >/dev/null && command -v npm >/dev/null; then
+  cmake --preset web
+  cmake --build --preset web -j "$jobs"
+  ctest --preset web
+else
+  echo "test: skipping the web page: emcc, chromium or npm is missing (scripts/setup.sh installs them)"
+fi
+
 # The toolkit-free modules again, under AddressSanitizer and UndefinedBehaviorSanitizer.
 # This build, of the whole tree, uses CMake's default generator (Unix Makefiles),
 # so that the plain "cmake -S . -B build && cmake --build build" stays working.

@@ -9,20 +9,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "run/address_text.h"
 #include "shell/modal_runner.h"
 
 namespace zorva {
 
 std::optional<uint16_t> ParseAddress(const QString& text) {
-  const QString digits = text.trimmed();
-  if (digits.isEmpty()) return std::nullopt;
-  uint32_t value = 0;
-  for (const QChar c : digits) {
-    if (c < u'0' || c > u'9') return std::nullopt;
-    value = value * 10 + static_cast<uint32_t>(c.unicode() - u'0');
-    if (value > 0xFFFF) return std::nullopt;
-  }
-  return static_cast<uint16_t>(value);
+  // Qt's blanks (Unicode spaces too) go here; what is left must be ASCII digits.
+  return ParseDecimalAddress(text.trimmed().toStdString());
 }
 
 CProcessorOptionsDlg::CProcessorOptionsDlg(ModalRunner& modals, QWidget* parent)
