@@ -166,9 +166,8 @@ gc_var:
                 push hl
                 call c,mark
                 pop hl
-                inc hl
-                inc hl
-                inc hl
+                ld de,VARSIZE-2
+                add hl,de
                 jr gc_var
 gc_arr:                                 ; arrays of strings
                 ld de,(STREND)

@@ -252,7 +252,7 @@ TEST(Basic, Functions) {
 // INKEY$ takes a key typed while the program runs, and CHR$(11) or CLS
 // clear the screen.
 TEST(Basic, KeysAndTheScreen) {
-  RomRun r = RunRom({.typed = "10 FOR I=1 TO 2000:NEXT:A$=INKEY$:PRINT A$;LEN(A$)\nRUN\nQ"});
+  RomRun r = RunRom({.typed = "10 FOR I=1 TO 500:NEXT:A$=INKEY$:PRINT A$;LEN(A$)\nRUN\nQ"});
   EXPECT_EQ(std::vector(r.rows.end() - 3, r.rows.end()),
             (std::vector<std::string>{"Q 1", "OK", kCursor}));
   for (const char* clear : {"PRINT 1;CHR$(11);2", "PRINT 1:CLS:PRINT 2"}) {
@@ -328,7 +328,7 @@ TEST(Basic, Editing) {
       {"a_line_wraps_over_four_rows",
        {longLine, "LIST"},
        {longLine.substr(0, 40), longLine.substr(40, 40), longLine.substr(80, 40),
-        longLine.substr(120, 40), "", "LIST", longLine.substr(0, 40), longLine.substr(40, 40),
+        longLine.substr(120, 40), "LIST", longLine.substr(0, 40), longLine.substr(40, 40),
         longLine.substr(80, 40), longLine.substr(120, 40), "", "OK"}},
       // One character more is refused whole, and nothing of it is stored.
       {"a_longer_line_is_refused",
@@ -374,13 +374,13 @@ TEST(Basic, DeepNestingEndsInOutOfMemory) {
       Steps("for_and_gosub",
             {{"10 N=N+1:FOR I=1 TO 2:GOSUB 10", {}},
              {"RUN", {"?OM ERROR IN 10", "OK"}},
-             {"PRINT N;I:LIST", {" 26  1", "10 N=N+1:FOR I=1 TO 2:GOSUB 10", "OK"}}}),
+             {"PRINT N;I:LIST", {" 22  1", "10 N=N+1:FOR I=1 TO 2:GOSUB 10", "OK"}}}),
   };
   for (const Session& s : sessions) Check(s);
-  // 39 loops fit; the 40th does not.
-  const RomRun r = RunRom({.typed = Joined(fors) + "RUN\nLIST 40\n"});
+  // 30 loops fit; the 31st does not.
+  const RomRun r = RunRom({.typed = Joined(fors) + "RUN\nLIST 31\n"});
   EXPECT_EQ(std::vector(r.rows.end() - 6, r.rows.end()),
-            (std::vector<std::string>{"?OM ERROR IN 40", "OK", "LIST 40", "40 FOR E0=1 TO 2", "OK",
+            (std::vector<std::string>{"?OM ERROR IN 31", "OK", "LIST 31", "31 FOR D1=1 TO 2", "OK",
                                       kCursor}));
 }
 
