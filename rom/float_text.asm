@@ -637,51 +637,23 @@ fo_trimmed:
         add a,2
         cp 8
         jr nc,fo_sci                ; below .01 or from 1E6 up
-        ld a,c
-        or a
-        jp m,fo_lead
-        inc c                       ; digits before the point
-        ld a,b
+        inc c                       ; C := digits before the point, -1..6
+        jp p,fo_fix
+        dec de                      ; .0ddd: the zero put before the digits
+        ld a,'0'
+        ld (de),a
+        inc b
+        inc c
+fo_fix: ld a,b                      ; whole numbers print their zeros
         cp c
-        jr nc,fo_fl
+        jr nc,fo_fx
         ld b,c
-fo_fl:  ld a,(de)
-        ld (hl),a
-        inc hl
-        inc de
-        dec b
-        jr z,fo_done
-        dec c
-        jr nz,fo_fl
-        ld (hl),'.'
-        inc hl
-        jr fo_fl
-fo_lead:
-        ld (hl),'.'
-        inc hl
-        inc a
-        jr z,fo_cp
-        ld (hl),'0'
-        inc hl
-fo_cp:  ld a,(de)
-        ld (hl),a
-        inc hl
-        inc de
-        djnz fo_cp
+fo_fx:  call fo_put
         jr fo_done
-fo_sci: ld a,(de)
-        ld (hl),a
-        inc hl
-        inc de
-        dec b
-        jr z,fo_ex
-        ld (hl),'.'
-        inc hl
-fo_cp2: ld a,(de)
-        ld (hl),a
-        inc hl
-        inc de
-        djnz fo_cp2
+fo_sci: push bc
+        ld c,1
+        call fo_put
+        pop bc
 fo_ex:  ld (hl),'E'
         inc hl
         ld (hl),'+'
@@ -708,6 +680,20 @@ fo_done:
         ldir
 fo_ret: pop de
         ld hl,FOUTBUF
+        ret
+
+; fo_put: B characters from DE to HL, a point before the (C+1)th.
+fo_put: ld a,c
+        or a
+        jr nz,fo_pd
+        ld (hl),'.'
+        inc hl
+fo_pd:  dec c
+        ld a,(de)
+        ld (hl),a
+        inc hl
+        inc de
+        djnz fo_put
         ret
 
 ; the places of fo_digits, 24 bits each; a 0 ends them
