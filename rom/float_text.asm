@@ -10,12 +10,11 @@
 ; rounding boundary.
 
 FX_M            equ FP_TX           ; 4: the significant digits as a whole number
-FX_D            equ FP_TX+4         ; 2: the decimal exponent of FX_M
-FX_N            equ FP_TX+6         ; significant digits taken
-FX_SG           equ FP_TX+7         ; the sign, bit 7
-FX_PT           equ FP_TX+8         ; 1 after the point
-FX_E            equ FP_TX+9         ; 2: the value after E
-FX_ES           equ FP_TX+11        ; 1 when E has a minus
+FX_N            equ FP_TX+4         ; significant digits taken
+FX_SG           equ FP_TX+5         ; the sign, bit 7
+FX_PT           equ FP_TX+6         ; 1 after the point
+FX_DS           equ FP_TX+7         ; 1 once a digit is seen
+FX_ES           equ FP_TX+8         ; the character after E
 FX_X            equ FP_TX+12        ; fx_mulw: the operand's exponent
 FX_W            equ FP_TX+13        ; fx_mulw: the power's exponent
 FX_T            equ FP_TX+14        ; 6: fx_mulw's operand, then its low product
@@ -44,23 +43,9 @@ fin_fast:
         jr nc,fin_fend
         dec b
         jr z,fin_slow               ; a sixth digit
-        push de
-        ld d,h
-        ld e,l
-        add hl,hl
-        jr c,fin_fov
-        add hl,hl
-        jr c,fin_fov
-        add hl,de
-        jr c,fin_fov
-        add hl,hl
-        jr c,fin_fov
-        ld e,a
-        ld d,0
-        add hl,de
-        jr c,fin_fov
-        pop de
-        jr fin_fast
+        call fin_hl10
+        jr nc,fin_fast
+        jr fin_slow                 ; beyond 65535
 fin_fend:
         ld a,(de)
         cp '.'
@@ -70,14 +55,13 @@ fin_fend:
         jr z,fin_slow
         pop af                      ; the start is not needed
         jp fltuns
-fin_fov:
-        pop de                      ; beyond 65535
 fin_slow:
         pop de
 fin_full:
         xor a
+        ld ix,0                     ; IX: the decimal exponent of FX_M
         ld hl,FX_M
-        ld b,12
+        ld b,8
 fin_clr:
         ld (hl),a
         inc hl
@@ -110,18 +94,14 @@ fin_nopt:
         inc de
         ld c,a
         ld a,1
-        ld (FX_E+1),a               ; a digit seen (cleared again below)
+        ld (FX_DS),a
         ld a,(FX_N)
         cp 9
         jr nc,fin_extra
-        or a
-        jr nz,fin_take
         or c
         jr z,fin_frac               ; a leading zero
-fin_take:
-        ld a,(FX_N)
-        inc a
-        ld (FX_N),a
+        ld hl,FX_N
+        inc (hl)
         push de
         call fin_m10
         pop de
@@ -129,26 +109,20 @@ fin_frac:
         ld a,(FX_PT)
         or a
         jr z,fin_dig
-        ld hl,(FX_D)
-        dec hl
-        ld (FX_D),hl
+        dec ix
         jr fin_dig
 fin_extra:
         ld a,(FX_PT)                ; beyond 9 digits only the place counts
         or a
         jr nz,fin_dig
-        ld hl,(FX_D)
-        inc hl
-        ld (FX_D),hl
+        inc ix
         jr fin_dig
 
 ; the exponent: E, a sign and digits, or else the E is not part of the number
 fin_exp:
-        ld a,(FX_E+1)
+        ld a,(FX_DS)
         or a
         jr z,fin_val                ; no digit yet: no exponent either
-        xor a
-        ld (FX_E+1),a
         ld a,(de)
         or 20h
         cp 'e'
@@ -156,12 +130,11 @@ fin_exp:
         push de
         inc de
         ld a,(de)
+        ld (FX_ES),a
         cp '+'
         jr z,fin_esg
         cp '-'
         jr nz,fin_ed0
-        ld a,1
-        ld (FX_ES),a
 fin_esg:
         inc de
 fin_ed0:
@@ -173,6 +146,7 @@ fin_ed0:
         jr fin_val
 fin_ehave:
         pop af
+        ld hl,0
 fin_edig:
         call kpoll
         ld a,(de)
@@ -180,82 +154,49 @@ fin_edig:
         cp 10
         jr nc,fin_eend
         inc de
-        ld c,a
-        ld hl,(FX_E)
-        ld a,h
-        or a
+        inc h
+        dec h
         jr nz,fin_edig              ; already far beyond any range
-        push de
-        ld d,h
-        ld e,l
-        add hl,hl
-        add hl,hl
-        add hl,de
-        add hl,hl
-        ld e,c
-        ld d,0
-        add hl,de
-        pop de
-        ld (FX_E),hl
+        call fin_hl10
         jr fin_edig
 fin_eend:
-        push de
-        ld hl,(FX_D)
-        ld de,(FX_E)
         ld a,(FX_ES)
-        or a
-        jr nz,fin_eneg
-        add hl,de
-        jr fin_eset
-fin_eneg:
-        or a
-        sbc hl,de
-fin_eset:
-        ld (FX_D),hl
-        pop de
+        cp '-'
+        jr nz,fin_epos
+        xor a                       ; HL := -HL
+        sub l
+        ld l,a
+        sbc a,a
+        sub h
+        ld h,a
+fin_epos:
+        ld b,h
+        ld c,l
+        add ix,bc
 
-; FAC := FX_M * 10^FX_D with the sign
+; FAC := FX_M * 10^IX with the sign
 fin_val:
         ld a,(FX_N)
         or a
         jp z,fzero
+        push ix
         push de
-        ld hl,(FX_M)
-        ld a,(FX_M+2)
-        ld b,a
-        ld a,(FX_M+3)
-        ld c,160                    ; FX_M is 0.M * 2^32
-fin_nbyte:
+        ld hl,(FX_M)                ; FX_M < 2^30 is exact in FAC's 32 bits
+        call fltuns
+        call fmovaf
+        ld hl,(FX_M+2)
+        call fltuns
+        ld a,(FAC_EXP)
         or a
-        jr nz,fin_norm
-        ld a,c                      ; a zero top byte: 8 places at once
-        sub 8
-        ld c,a
-        ld a,b
-        ld b,h
-        ld h,l
-        ld l,0
-        jr fin_nbyte
-fin_norm:
-        or a
-        jp m,fin_normed
-        add hl,hl
-        rl b
-        rla
-        dec c
-        jr fin_norm
-fin_normed:
-        ld (FAC),hl
-        ld (FAC+3),a
-        ld a,b
-        ld (FAC+2),a
-        ld a,c
+        jr z,fin_lo
+        add a,16
         ld (FAC_EXP),a
+fin_lo: call faddx
         pop de
-        ld hl,(FX_D)                ; 1 <= FX_M < 10^9: below 10^-47 the
-        ld bc,48                    ; value is below the smallest, from
-        add hl,bc                   ; 10^39 up beyond the largest
-        ld a,h
+        pop hl
+        ld bc,48                    ; 1 <= FX_M < 10^9: below 10^-47 the
+        add hl,bc                   ; value is below the smallest, from
+        ld a,h                      ; 10^39 up beyond the largest
         or a
         jr z,fin_inr
         jp m,fzero
@@ -267,7 +208,7 @@ fin_inr:
         cp 48+39
         jp nc,e_ov
         or a
-        sbc hl,bc                   ; HL := FX_D again
+        sbc hl,bc                   ; HL := the exponent again
         call fx_scale
         call fround
         ld a,(FAC_EXP)
@@ -275,6 +216,25 @@ fin_inr:
         ret z
         ld a,(FX_SG)
         ld (FAC_SGN),a
+        ret
+
+; fin_hl10: HL := HL * 10 + A; C when that is beyond 65535. Keeps DE.
+fin_hl10:
+        push de
+        ld d,h
+        ld e,l
+        add hl,hl
+        jr c,fin_hx
+        add hl,hl
+        jr c,fin_hx
+        add hl,de
+        jr c,fin_hx
+        add hl,hl
+        jr c,fin_hx
+        ld e,a
+        ld d,0
+        add hl,de
+fin_hx: pop de
         ret
 
 ; fin_m10: FX_M := FX_M * 10 + C. Changes A, BC, DE, HL.
