@@ -474,42 +474,17 @@ fo_small:
         ld (FX_K),hl
         jr fo_try
 
-; y = x * 10^k: N := y rounded to a whole number, half up
+; y = x * 10^k below 2^20: N := y rounded to a whole number, by adding
+; 1.5 * 2^23 so that rounding to 24 bits drops the fraction
 fo_inrange:
-        ld hl,(FAC+1)               ; B:H:L := y * 2^(exp-152)
+        ld hl,fo_mag_data
+        call fx_ldarg
+        call faddx
+        call fround
+        ld hl,(FAC+1)               ; B:H:L := N
         ld a,(FAC+3)
+        sub 0C0h
         ld b,a
-        ld a,159                    ; 160 - exp - 1 places, then round
-        ld c,a
-        ld a,(FAC_EXP)
-        ld e,a
-        ld a,c
-        sub e
-        sub 8
-        ld c,a
-fo_shr: or a
-        rr b
-        ld a,h
-        rra
-        ld h,a
-        ld a,l
-        rra
-        ld l,a
-        dec c
-        jr nz,fo_shr
-        inc hl
-        ld a,h
-        or l
-        jr nz,fo_h
-        inc b
-fo_h:   or a
-        rr b
-        ld a,h
-        rra
-        ld h,a
-        ld a,l
-        rra
-        ld l,a
         ld a,l                      ; from 1000000 up: after a step up it is
         sub 40h                     ; 1000000, 100000 one place higher; else
         ld a,h                      ; k is too high
@@ -665,6 +640,10 @@ fo_dec_data:
         db 0Ah,00h,00h
         db 00h
 fo_dec_data_end:
+
+fo_mag_data:
+        db 0,0,0C0h,152
+fo_mag_data_end:
 
 ; the powers for fx_scale, 10^1, 10^2, 10^4 ... 10^32, then 10^-1 ... 10^-32,
 ; in fx_mulw's form: the low part (exponent 0: none), then the top 24 bits;
