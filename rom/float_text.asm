@@ -441,37 +441,37 @@ fo_lg:  ld de,128
 fo_k:   ld (FX_K),hl
         xor a
         ld (FX_SV),a
-fo_try: ld hl,FX_V
+        ld hl,FX_V
         ld de,FAC
         ld bc,6
         ldir
         ld hl,(FX_K)
         call fx_scale
-        ld a,(FAC_EXP)              ; y = x * 10^k below 100000: k too low
+fo_try: ld a,(FAC_EXP)              ; y = x * 10^k below 100000: k too low
         cp 145
         jr c,fo_small
         jr nz,fo_ge
         ld hl,(FAC+2)
-        ld a,h
-        cp 0C3h
-        jr c,fo_small
-        jr nz,fo_inrange
-        ld a,l
-        cp 50h
-        jr c,fo_small
+        ld bc,10000h-0C350h
+        add hl,bc
+        jr nc,fo_small
         jr fo_inrange
 fo_ge:  cp 149
         jr c,fo_inrange             ; from 2^20 up: k too high
 fo_big: ld hl,(FX_K)
         dec hl
         ld (FX_K),hl
-        jr fo_try
+        ld hl,fx_pow_data+48        ; y / 10
+        jr fo_step
 fo_small:
         ld a,1
         ld (FX_SV),a
         ld hl,(FX_K)
         inc hl
         ld (FX_K),hl
+        ld hl,fx_pow_data           ; y * 10
+fo_step:
+        call fx_mulw
         jr fo_try
 
 ; y = x * 10^k below 2^20: N := y rounded to a whole number, by adding
