@@ -393,51 +393,27 @@ fo_pos: ld (hl),a
         ld de,FX_V
         ld bc,6
         ldir
-        ld a,(FAC+3)                ; k := 44 - log10(x), estimated from
-        and 7Fh                     ; log2(x) ~ exp + top byte / 128 in
-        ld l,a                      ; 1/128ths; right 9 times in 10, and
-        ld a,(FAC_EXP)              ; fo_try mends the rest
-        srl a
-        ld h,a
-        jr nc,fo_lg
-        ld a,l
-        or 80h
-        ld l,a
-fo_lg:  ld de,128
-        add hl,de
-        ld d,h                      ; A:H:L := HL * 77, log10(2) ~ 77/256
+        ld a,(FAC_EXP)              ; k := 5 - log10(x), estimated from the
+        ld l,a                      ; exponent alone (log10(2) ~ 77/256, the
+        ld h,0                      ; mantissa taken as 0.7): often one off,
+        ld d,h                      ; which fo_try mends
         ld e,l
-        xor a
         add hl,hl
-        rla
         add hl,hl
-        rla
         add hl,hl
-        rla
         add hl,de
-        adc a,0
         add hl,hl
-        rla
         add hl,de
-        adc a,0
         add hl,hl
-        rla
         add hl,hl
-        rla
         add hl,de
-        adc a,0
-        ld c,a
-        ld a,h
-        rla
-        ld a,c
-        rla                         ; the product over 2^15
-        ld c,a
-        ld a,44
-        sub c
+        ld de,346
+        add hl,de
+        ld a,45
+        sub h
         ld l,a
-        ld h,0
-        jr nc,fo_k
-        dec h
+        sbc a,a
+        ld h,a
 fo_k:   ld (FX_K),hl
         xor a
         ld (FX_SV),a
@@ -456,8 +432,26 @@ fo_try: ld a,(FAC_EXP)              ; y = x * 10^k below 100000: k too low
         add hl,bc
         jr nc,fo_small
         jr fo_inrange
-fo_ge:  cp 149
-        jr c,fo_inrange             ; from 2^20 up: k too high
+fo_ge:  cp 148                      ; from 999999.5 up: k too high, except
+        jr c,fo_inrange             ; just after a step up, when y rounds
+        jr nz,fo_big                ; to 1000000
+        ld hl,(FAC+1)
+        ld a,l
+        sub 0F8h
+        ld a,h
+        sbc a,23h
+        ld a,(FAC+3)
+        sbc a,0F4h
+        jr c,fo_inrange
+        ld a,(FX_SV)
+        or a
+        jr z,fo_big
+        ld hl,(FX_K)                ; 1000000: 100000 one place higher
+        dec hl
+        ld (FX_K),hl
+        ld b,01h
+        ld hl,86A0h
+        jr fo_digits
 fo_big: ld hl,(FX_K)
         dec hl
         ld (FX_K),hl
@@ -474,7 +468,8 @@ fo_step:
         call fx_mulw
         jr fo_try
 
-; y = x * 10^k below 2^20: N := y rounded to a whole number, by adding
+; 100000 <= y = x * 10^k < 999999.5: N := y rounded to a whole number (a
+; tie to even), by adding
 ; 1.5 * 2^23 so that rounding to 24 bits drops the fraction
 fo_inrange:
         ld hl,fo_mag_data
@@ -485,21 +480,6 @@ fo_inrange:
         ld a,(FAC+3)
         sub 0C0h
         ld b,a
-        ld a,l                      ; from 1000000 up: after a step up it is
-        sub 40h                     ; 1000000, 100000 one place higher; else
-        ld a,h                      ; k is too high
-        sbc a,42h
-        ld a,b
-        sbc a,0Fh
-        jr c,fo_digits
-        ld a,(FX_SV)
-        or a
-        jr z,fo_big
-        ld b,01h
-        ld hl,(FX_K)
-        dec hl
-        ld (FX_K),hl
-        ld hl,86A0h
 
 ; six digits by repeated subtraction, into FX_DG
 fo_digits:
