@@ -469,8 +469,8 @@ fo_step:
         jr fo_try
 
 ; 100000 <= y = x * 10^k < 999999.5: N := y rounded to a whole number (a
-; tie to even), by adding
-; 1.5 * 2^23 so that rounding to 24 bits drops the fraction
+; tie to even), by adding 1.5 * 2^23 so that rounding to 24 bits drops the
+; fraction
 fo_inrange:
         ld hl,fo_mag_data
         call fx_ldarg
