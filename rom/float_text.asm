@@ -19,8 +19,8 @@ FX_X            equ FP_TX+12        ; fx_mulw: the operand's exponent
 FX_W            equ FP_TX+13        ; fx_mulw: the power's exponent
 FX_T            equ FP_TX+14        ; 6: fx_mulw's operand, then its low product
 FX_V            equ FP_TX           ; 6: fout's value, kept while it tries k
-FX_K            equ FP_TX+6         ; 2: fout's power of ten
-FX_SV           equ FP_TX+8         ; 1 once fout has stepped k up
+FX_K            equ FP_TX+6         ; fout's power of ten
+FX_SV           equ FP_TX+7         ; not 0 once fout has stepped k up
 FX_DG           equ FP_TX+20        ; 6: fout's digits
 
 ; fin: FAC := the number whose text DE points at; DE moves past it. Whole
@@ -343,15 +343,13 @@ fx_top: call fx_ldarg
         ld bc,6
         ldir
         call faddx
-        ld hl,0FF00h                ; the exponent: sum of the three less 256
-        ld d,0
+        ld de,(FX_X)                ; the exponent: sum of the three less 256
         ld a,(FAC_EXP)
-        ld e,a
+        ld l,a
+        ld h,0FFh
+        ld a,d
+        ld d,0
         add hl,de
-        ld a,(FX_X)
-        ld e,a
-        add hl,de
-        ld a,(FX_W)
         ld e,a
         add hl,de
         jp fp_setexp
@@ -411,17 +409,12 @@ fo_pos: ld (hl),a
         add hl,de
         ld a,45
         sub h
+        ld (FX_K),a
         ld l,a
         sbc a,a
         ld h,a
-fo_k:   ld (FX_K),hl
         xor a
         ld (FX_SV),a
-        ld hl,FX_V
-        ld de,FAC
-        ld bc,6
-        ldir
-        ld hl,(FX_K)
         call fx_scale
 fo_try: ld a,(FAC_EXP)              ; y = x * 10^k below 100000: k too low
         cp 145
@@ -446,23 +439,19 @@ fo_ge:  cp 148                      ; from 999999.5 up: k too high, except
         ld a,(FX_SV)
         or a
         jr z,fo_big
-        ld hl,(FX_K)                ; 1000000: 100000 one place higher
-        dec hl
-        ld (FX_K),hl
+        ld hl,FX_K                  ; 1000000: 100000 one place higher
+        dec (hl)
         ld b,01h
         ld hl,86A0h
         jr fo_digits
-fo_big: ld hl,(FX_K)
-        dec hl
-        ld (FX_K),hl
+fo_big: ld hl,FX_K
+        dec (hl)
         ld hl,fx_pow_data+48        ; y / 10
         jr fo_step
 fo_small:
-        ld a,1
-        ld (FX_SV),a
-        ld hl,(FX_K)
-        inc hl
-        ld (FX_K),hl
+        ld (FX_SV),a                ; A, the exponent, is not 0
+        ld hl,FX_K
+        inc (hl)
         ld hl,fx_pow_data           ; y * 10
 fo_step:
         call fx_mulw
