@@ -316,7 +316,9 @@ fx_mulw:
         call fx_ldarg
         jr z,fx_exact
         push hl
-        call fmulx                  ; the low part's product
+        xor a                       ; the low part's product, 2^-24 of the
+        ld (FAC),a                  ; whole, needs only X's top 24 bits
+        call fmulx
         ld hl,FAC                   ; FAC := the operand again, FX_T := it
         ld de,FX_T
         ld b,6
