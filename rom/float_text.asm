@@ -11,7 +11,7 @@
 
 FX_M            equ FP_TX           ; 4: the significant digits as a whole number
 FX_N            equ FP_TX+4         ; significant digits taken
-FX_SG           equ FP_TX+5         ; the sign, bit 7
+FX_SG           equ FP_TX+5         ; the character where a sign may be
 FX_PT           equ FP_TX+6         ; 1 after the point
 FX_DS           equ FP_TX+7         ; 1 once a digit is seen
 FX_ES           equ FP_TX+8         ; the character after E
@@ -66,15 +66,8 @@ fin_clr:
         ld (hl),a
         inc hl
         djnz fin_clr
-        ld a,(de)
-        cp '+'
-        jr z,fin_sgn
-        cp '-'
-        jr nz,fin_dig
-        ld a,80h
+        call fin_sg
         ld (FX_SG),a
-fin_sgn:
-        inc de
 fin_dig:
         call kpoll                  ; a text may run to hundreds of digits
         ld a,(de)
@@ -129,15 +122,8 @@ fin_exp:
         jr nz,fin_val
         push de
         inc de
-        ld a,(de)
+        call fin_sg
         ld (FX_ES),a
-        cp '+'
-        jr z,fin_esg
-        cp '-'
-        jr nz,fin_ed0
-fin_esg:
-        inc de
-fin_ed0:
         ld a,(de)
         sub '0'
         cp 10
@@ -211,11 +197,18 @@ fin_inr:
         sbc hl,bc                   ; HL := the exponent again
         call fx_scale
         call fround
-        ld a,(FAC_EXP)
-        or a
-        ret z
         ld a,(FX_SG)
-        ld (FAC_SGN),a
+        cp '-'
+        ret nz
+        jp fneg
+
+; fin_sg: A := the character at DE; DE moves past it when it is a sign.
+fin_sg: ld a,(de)
+        cp '+'
+        jr z,fin_sk
+        cp '-'
+        ret nz
+fin_sk: inc de
         ret
 
 ; fin_hl10: HL := HL * 10 + A; C when that is beyond 65535. Keeps DE.
