@@ -21,7 +21,7 @@ FX_T            equ FP_TX+14        ; 6: fx_mulw's operand, then its low product
 FX_V            equ FP_TX           ; 6: fout's value, kept while it tries k
 FX_K            equ FP_TX+6         ; fout's power of ten
 FX_SV           equ FP_TX+7         ; not 0 once fout has stepped k up
-FX_DG           equ FP_TX+20        ; 6: fout's digits
+FX_DG           equ FP_TX+20        ; 6: fout's digits (a '0' may go before)
 
 ; fin: FAC := the number whose text DE points at; DE moves past it. Whole
 ; numbers of up to 5 digits below 65536 take a short way through fltuns. An
