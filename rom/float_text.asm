@@ -386,10 +386,19 @@ fo_pos: ld (hl),a
         ld de,FX_V
         ld bc,6
         ldir
-        ld a,(FAC_EXP)              ; k := 5 - log10(x), estimated from the
-        ld l,a                      ; exponent alone (log10(2) ~ 77/256, the
-        ld h,0                      ; mantissa taken as 0.7): often one off,
-        ld d,h                      ; which fo_try mends
+        ld a,(FAC+3)                ; k := 5 - log10(x), estimated: with t
+        and 7Fh                     ; the mantissa's 7 bits below the top,
+        srl a                       ; log2(x) ~ exp - 129 + t/128, and
+        ld c,a                      ; log10(2) ~ 77/256; right 9 times in 10,
+        srl a                       ; and fo_try mends the rest
+        srl a
+        add a,c
+        add a,77
+        ld c,a                      ; C := 77 + t * 77/128, roughly
+        ld a,(FAC_EXP)
+        ld l,a
+        ld h,0
+        ld d,h
         ld e,l
         add hl,hl
         add hl,hl
@@ -400,9 +409,9 @@ fo_pos: ld (hl),a
         add hl,hl
         add hl,hl
         add hl,de
-        ld de,346
+        ld e,c
         add hl,de
-        ld a,45
+        ld a,44
         sub h
         ld (FX_K),a
         ld l,a
