@@ -7,7 +7,8 @@
 ; adds, within about 2^-32. fin is correctly rounded except within a few
 ; units of 2^-32 of a halfway point (it keeps 9 significant digits and drops
 ; the rest); fout's 6 digits are exact unless the value lies that near a
-; rounding boundary.
+; rounding boundary. fout takes 10^0 .. 10^6, the everyday range, as one
+; exact multiplication instead.
 
 FX_M            equ FP_TX           ; 4: the significant digits as a whole number
 FX_N            equ FP_TX+4         ; significant digits taken
