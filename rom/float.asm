@@ -30,10 +30,7 @@ float_start:
 ; finit: sets the package up at power-on: FAC and ARG to 0, then the
 ; random-number generator of float_func.asm.
 finit:  call fzero
-        ld hl,FAC
-        ld de,ARG
-        ld bc,6
-        ldir
+        call fmovaf
         jp frndinit
 
 ; fzero: FAC := 0 (all six bytes, so a zero never carries a stray guard).
@@ -171,39 +168,22 @@ fmovfa: push de
 ; caller's return address: after the call SP is 4 lower and (SP) holds the
 ; number as a variable would. fpoparg: ARG := the number fpush pushed, and SP
 ; 4 higher. Both keep DE; change A, BC, HL and IX.
-fpush:  ld a,(FAC)
-        or a
-        call nz,fround
-        pop ix                      ; the caller's return address
-        ld a,(FAC+3)
-        and 7Fh
-        ld c,a
-        ld a,(FAC_SGN)
-        or c
-        ld l,a
-        ld a,(FAC_EXP)
-        ld h,a
+fpush:  pop ix                      ; the caller's return address
+        push hl                     ; room for the number
         push hl
-        ld hl,(FAC+1)
-        push hl
+        ld hl,0
+        add hl,sp
+        call fsthl
         jp (ix)
 
 fpoparg:
-        pop ix
+        ld hl,2                     ; the number, above our return address
+        add hl,sp
+        call fldarg
         pop hl
-        ld (ARG+1),hl
-        pop hl
-        ld a,h
-        ld (ARG_EXP),a
-        ld a,l
-        or 80h
-        ld (ARG+3),a
-        ld a,l
-        and 80h
-        ld (ARG_SGN),a
-        xor a
-        ld (ARG),a
-        jp (ix)
+        pop bc                      ; the number's 4 bytes off the stack
+        pop bc
+        jp (hl)
 
 ; fsgn: FAC := -1, 0 or 1 by FAC's sign. Changes A.
 fsgn:   ld a,(FAC_EXP)
