@@ -33,24 +33,36 @@ finit:  call fzero
         call fmovaf
         jp frndinit
 
-; fzero: FAC := 0 (all six bytes, so a zero never carries a stray guard).
-; Keeps BC, DE, HL.
-fzero:  xor a
-        ld (FAC),a
-        ld (FAC+1),a
-        ld (FAC+2),a
-        ld (FAC+3),a
-        ld (FAC_EXP),a
-        ld (FAC_SGN),a
+; fzero: FAC := 0 (all six bytes, so a zero never carries a stray guard);
+; A := 0. Keeps BC, DE, HL.
+fzero:  push hl
+        ld hl,0
+        ld (FAC_EXP),hl
+fz_low: ld l,0                      ; H: the top mantissa byte
+        ld (FAC+2),hl
+        ld h,l
+        ld (FAC),hl
+        pop hl
+        xor a
         ret
 
-; fone: FAC := 1.
-fone:   call fzero
-        ld a,80h
-        ld (FAC+3),a
-        inc a
-        ld (FAC_EXP),a
-        ret
+; fsgn: FAC := -1, 0 or 1 by FAC's sign. Changes A.
+fsgn:   ld a,(FAC_EXP)
+        or a
+        ret z
+        ld a,(FAC_SGN)
+        jr fo_sign
+
+; fone: FAC := 1. fo_sign: FAC := 1 with the sign A (0 or 80h). Keep BC,
+; DE, HL.
+fone:   xor a
+fo_sign:
+        push hl
+        ld h,a
+        ld l,81h
+        ld (FAC_EXP),hl
+        ld h,80h
+        jr fz_low
 
 ; fldhl: FAC := the packed number at HL. fldarg: ARG := it. Both leave HL on
 ; the number's exponent byte and change A, C and IX.
@@ -184,20 +196,6 @@ fpoparg:
         pop bc                      ; the number's 4 bytes off the stack
         pop bc
         jp (hl)
-
-; fsgn: FAC := -1, 0 or 1 by FAC's sign. Changes A.
-fsgn:   ld a,(FAC_EXP)
-        or a
-        ret z
-        xor a
-        ld (FAC),a
-        ld (FAC+1),a
-        ld (FAC+2),a
-        ld a,80h
-        ld (FAC+3),a
-        inc a
-        ld (FAC_EXP),a
-        ret
 
 ; fneg: FAC := -FAC (zero stays 0 with a clear sign). fabs: FAC := |FAC|.
 ; Change A.
@@ -819,15 +817,10 @@ fi_up:  ld a,(hl)                   ; negative with a fraction: one lower
         inc (hl)
         ret
 fi_small:
-        or a
-        ret z
-        ld a,(FAC_SGN)
+        ld a,(FAC_SGN)              ; below 1: 0, or -1 when negative
         or a
         jp p,fzero
-        call fone
-        ld a,80h
-        ld (FAC_SGN),a
-        ret
+        jp fsgn
 
 ; fltint: FAC := HL as a signed number. fltuns: FAC := HL, 0-65535.
 ; fltbyte: FAC := A. Change A, BC, HL.
