@@ -885,71 +885,46 @@ fli_done:
 ; facint: HL := FAC truncated toward 0; ?FC unless -32768..32767.
 ; facaddr: the same modulo 65536, accepting -32768..65535 (an address).
 ; FAC is rounded to 24 bits first. Change A and BC.
-facaddr:
-        call fci_mag
-        ld a,(FAC_SGN)
-        or a
+facint: call facaddr
+        ld a,(FAC_SGN)              ; the result's sign must be FAC's
+        xor h
         ret p
-        jr fci_neg
-facint: call fci_mag
-        ld a,(FAC_SGN)
-        or a
-        jp m,fci_neg
-        ld a,h
-        or a
-        ret p
+        ld a,h                      ; or 0 for -1 < FAC < 0
+        or l
+        ret z
         jp e_fc
-fci_neg:
+facaddr:
+        call fround
+        ld hl,0
+        ld a,(FAC_EXP)
+        sub 129
+        ret c                       ; below 1
+        sub 16
+        jp nc,e_fc                  ; 65536 and up
+        add a,17                    ; whole bits: 1..16
+        ld c,a
+        ld hl,(FAC+2)
         xor a
+        ld b,a
+fci_sh: add hl,hl                   ; the whole bits shift out into A:B
+        rl b
+        rla
+        dec c
+        jr nz,fci_sh
+        ld h,a
+        ld l,b
+        ld a,(FAC_SGN)
+        or a
+        ret p
+        xor a                       ; HL := -HL
         sub l
         ld l,a
-        ld a,0
-        sbc a,h
+        sbc a,a
+        sub h
         ld h,a
         ret m
         or l
         ret z
         jp e_fc
-
-; fci_mag: HL := |FAC| truncated, ?FC from 65536 up.
-fci_mag:
-        ld a,(FAC)
-        or a
-        call nz,fround
-        ld hl,0
-        ld a,(FAC_EXP)
-        cp 129
-        ret c                       ; below 1
-        sub 145
-        jp nc,e_fc
-        xor 0FFh                    ; places to shift right: 0..15
-        ld hl,(FAC+2)
-        cp 8
-        jr c,fci_word
-        ld l,h
-        ld h,0
-        sub 8
-        ret z
-        ld b,a
-        ld a,l
-fci_bsh:
-        srl a
-        djnz fci_bsh
-        ld l,a
-        ret
-fci_word:
-        or a
-        ret z
-        ld c,a
-        ld a,h
-        ld b,l
-fci_wsh:
-        srl a
-        rr b
-        dec c
-        jr nz,fci_wsh
-        ld h,a
-        ld l,b
-        ret
 
 float_end:
