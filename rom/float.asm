@@ -830,56 +830,40 @@ fltbyte:
 fltuns: ld c,0
         jr fli_go
 fltint: ld a,h
-        or a
-        jp p,fltuns
-        xor a
+        and 80h
+        ld c,a                      ; the sign
+        jr z,fli_go
+        xor a                       ; HL := -HL
         sub l
         ld l,a
-        ld a,0
-        sbc a,h
+        sbc a,a
+        sub h
         ld h,a
-        ld c,80h
-fli_go: ld b,144                    ; HL's value is 0.HL * 2^16
-        ld a,h
-        or a
-        jr nz,fli_norm
+fli_go: ld a,h
         or l
         jp z,fzero
+        ld b,145                    ; HL's value is 0.HL * 2^16
+        ld a,h
+        or a
+        jr nz,fli_n
         ld h,l
-        ld l,0
-        ld b,136
-        ld a,h
-fli_norm:
-        cp 10h
-        jr nc,fli_4
+        ld l,a
+        ld b,137
+fli_n:  dec b                       ; until the leading 1 falls out
         add hl,hl
-        add hl,hl
-        add hl,hl
-        add hl,hl
-        ld a,b
-        sub 4
-        ld b,a
-        ld a,h
-fli_4:  cp 40h
-        jr nc,fli_2
-        add hl,hl
-        add hl,hl
-        dec b
-        dec b
-        ld a,h
-fli_2:  or a
-        jp m,fli_done
-        add hl,hl
-        dec b
-fli_done:
+        jr nc,fli_n
+        ld a,h                      ; and back in, one place right
+        rra
+        ld h,a
+        ld a,l
+        rra
+        ld l,a
         ld (FAC+2),hl
-        xor a
-        ld (FAC),a
-        ld (FAC+1),a
-        ld a,b
-        ld (FAC_EXP),a
-        ld a,c
-        ld (FAC_SGN),a
+        ld h,c
+        ld l,b
+        ld (FAC_EXP),hl
+        ld hl,0
+        ld (FAC),hl
         ret
 
 ; facint: HL := FAC truncated toward 0; ?FC unless -32768..32767.
