@@ -693,62 +693,46 @@ fd_fail:
 
 ; fcmp: compares ARG with FAC as 24-bit numbers: A := 1 when ARG < FAC, 2
 ; when equal, 4 when ARG > FAC. Changes C and HL; keeps FAC and ARG.
-fcmp:   ld a,(FAC_EXP)
+fcmp:   ld a,(ARG_EXP)
         or a
-        jr z,fc_fac0
-        ld a,(ARG_EXP)
-        or a
-        jr z,fc_arg0
+        jr z,fc_as                  ; a zero counts as positive
         ld a,(ARG_SGN)
-        ld c,a
+fc_as:  ld c,a                      ; ARG's sign
+        ld a,(FAC_EXP)
+        or a
+        jr z,fc_fs
         ld a,(FAC_SGN)
-        xor c
-        jp m,fc_sign
-        ld hl,FAC_EXP               ; same signs: the magnitudes decide
-        ld a,(ARG_EXP)
+fc_fs:  xor c
+        ld a,c
+        jp m,fc_out                 ; signs differ: ARG's decides
+        push de
+        ld de,ARG_EXP               ; same signs: the magnitudes decide,
+        ld hl,FAC_EXP               ; the exponents first (0 the lowest)
+        ld a,(de)
         cp (hl)
         jr nz,fc_mag
+        or a
+        jr z,fc_eq
+fc_loop:
+        dec de
         dec hl
-        ld a,(ARG+3)
+        ld a,(de)
         cp (hl)
         jr nz,fc_mag
-        dec hl
-        ld a,(ARG+2)
-        cp (hl)
-        jr nz,fc_mag
-        dec hl
-        ld a,(ARG+1)
-        cp (hl)
-        jr nz,fc_mag
+        ld a,l
+        cp (FAC+1) and 0FFh
+        jr nz,fc_loop
+fc_eq:  pop de
         ld a,2
         ret
-fc_mag: ld a,c
-        jr nc,fc_sign
-        rla                         ; |ARG| < |FAC|: ARG < FAC unless negative
-        ld a,1
-        ret nc
-        ld a,4
-        ret
-fc_fac0:
-        ld a,(ARG_EXP)
-        or a
-        ld a,2
-        ret z
-        ld a,(ARG_SGN)
-        ld c,a
-fc_sign:
-        ld a,c                      ; ARG's sign decides
-        rla
+fc_mag: pop de
+        ld a,c
+        jr nc,fc_out                ; |ARG| > |FAC|
+        xor 80h
+fc_out: rla                         ; bit 7 of A set: ARG is the lower
         ld a,4
         ret nc
         ld a,1
-        ret
-fc_arg0:
-        ld a,(FAC_SGN)
-        rla
-        ld a,1
-        ret nc
-        ld a,4
         ret
 
 ; fint: FAC := the largest whole number not above FAC (rounded to 24 bits
