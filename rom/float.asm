@@ -130,31 +130,37 @@ fst_zero:
 fround: ld a,(FAC)
         or a
         ret z
-        ld c,a
-        xor a
+        add a,a                     ; C: half or more; Z too: exactly half
+        ld a,0
         ld (FAC),a
-        ld a,c
-        cp 80h
-        ret c                       ; below half: the 24 bits stand
-        jr nz,fr_up
-        ld a,(FAC+1)                ; exactly half: up only when odd
-        rra
         ret nc
-fr_up:  ld bc,(FAC+1)
-        inc bc
-        ld (FAC+1),bc
-        ld a,b
-        or c
-        ret nz
-        ld a,(FAC+3)
-        inc a
-        ld (FAC+3),a
-        ret nz
-        ld a,80h                    ; 0.111...1 rounded up to 1.0: 0.1 one higher
-        ld (FAC+3),a
-        ld a,(FAC_EXP)
-        inc a
-        ld (FAC_EXP),a
+        push hl
+        ld hl,FAC+1
+        jr nz,fr_up
+        bit 0,(hl)                  ; a tie goes up only from an odd number
+        jr z,fr_done
+fr_up:  ld b,1
+        call fincm
+fr_done:
+        pop hl
+        ret
+
+; fincm: adds B to FAC's mantissa byte at HL (FAC+1..FAC+3), the carry going
+; up; a carry out of the top gives 0.1 one exponent higher, ?OV beyond the
+; largest. Changes A, B, HL.
+fincm:  ld a,(hl)
+        add a,b
+        ld (hl),a
+        ret nc
+        ld b,1
+        inc hl
+        ld a,l
+        cp FAC_EXP and 0FFh
+        jr nz,fincm
+        dec hl
+        ld (hl),80h
+        inc hl
+        inc (hl)
         ret nz
         jp e_ov
 
@@ -786,20 +792,8 @@ fi_cut: ld b,a
         ld a,c
         or a
         ret z
-fi_up:  ld a,(hl)                   ; negative with a fraction: one lower
-        add a,b
-        ld (hl),a
-        ret nc
-        ld b,1
-        inc hl
-        ld a,l
-        cp FAC_EXP and 0FFh
-        jr nz,fi_up
-        ld a,80h
-        ld (FAC+3),a
-        ld hl,FAC_EXP
-        inc (hl)
-        ret
+        jp fincm                    ; negative with a fraction: one lower
+
 fi_small:
         ld a,(FAC_SGN)              ; below 1: 0, or -1 when negative
         or a
