@@ -92,35 +92,23 @@ fl_unpack:
 ; fsthl: the packed number at HL := FAC rounded to 24 bits (?OV when the
 ; rounding carries out of the largest exponent). Leaves HL on the exponent
 ; byte; changes A and BC.
-fsthl:  ld a,(FAC)
-        or a
-        call nz,fround
+fsthl:  call fround
         ld a,(FAC_EXP)
         or a
-        jr z,fst_zero
-        ld a,(FAC+1)
-        ld (hl),a
+        call z,fzero                ; a zero is stored as 4 zero bytes
+        ld bc,(FAC+1)
+        ld (hl),c
         inc hl
-        ld a,(FAC+2)
-        ld (hl),a
+        ld (hl),b
         inc hl
-        ld a,(FAC+3)
-        and 7Fh
-        ld c,a
         ld a,(FAC_SGN)
-        or c
+        rla
+        ld a,(FAC+3)
+        rla                         ; the leading 1 out, the sign in...
+        rrca                        ; ...and round to bit 7
         ld (hl),a
         inc hl
         ld a,(FAC_EXP)
-        ld (hl),a
-        ret
-fst_zero:
-        ld (hl),a
-        inc hl
-        ld (hl),a
-        inc hl
-        ld (hl),a
-        inc hl
         ld (hl),a
         ret
 
@@ -229,10 +217,10 @@ fsubx:  call fneg
 faddx:  ld a,(ARG_EXP)
         or a
         ret z                       ; x + 0
-        push de
         ld a,(FAC_EXP)
         or a
-        jp z,fa_take_arg            ; 0 + y
+        jp z,fmovfa                 ; 0 + y
+        push de
         ld c,a
         ld a,(ARG_EXP)
         sub c                       ; exponent difference
@@ -343,13 +331,6 @@ fa_store:
         ld (FAC_SGN),a
         pop de
         ret
-fa_take_arg:
-        ld hl,ARG
-        ld de,FAC
-        ld bc,6
-        ldir
-        pop de
-        ret
 
 fa_sub: ld a,(ix+0)                 ; the larger minus the smaller
         sub l
@@ -365,21 +346,10 @@ fa_sub: ld a,(ix+0)                 ; the larger minus the smaller
         ld b,a
         ld a,(ix+5)
         jr nc,fa_nsign
-        xor 80h                     ; equal exponents, the other one larger
-        ld d,a
-        xor a
-        sub l
-        ld l,a
-        ld a,0
-        sbc a,h
-        ld h,a
-        ld a,0
-        sbc a,c
-        ld c,a
-        ld a,0
-        sbc a,b
-        ld b,a
-        ld a,d
+        ld hl,(ARG)                 ; equal exponents and FAC the larger:
+        ld bc,(ARG+2)               ; the other way round
+        ld ix,FAC
+        jr fa_sub
 fa_nsign:
         ld (FAC_SGN),a
         ld e,(ix+4)
