@@ -451,34 +451,24 @@ fm_g0:  ld a,(FAC+1)
         ld b,a
         call fm_part
         ld a,e                      ; the top 32 bits: B:A:H:L
-        ld c,(ix+8)
+        ld de,(FM_E)
         inc b
         dec b
         jp m,fm_normed
         add hl,hl                   ; below 0.5: one place left
         adc a,a
         rl b
-        inc c
-        dec c
-        jr z,fm_shifted
-        set 0,l
-fm_shifted:
-        ld (FAC),hl
-        ld c,a
-        ld (FAC+2),bc
-        ld hl,(FM_E)
-        dec hl
-        jr fm_exp
+        dec de
 fm_normed:
-        inc c
-        dec c
+        inc (ix+8)
+        dec (ix+8)
         jr z,fm_nj
-        set 0,l
+        set 0,l                     ; the dropped bytes: sticky
 fm_nj:  ld (FAC),hl
         ld c,a
         ld (FAC+2),bc
-        ld hl,(FM_E)
-fm_exp: ld a,(FM_SG)
+        ex de,hl
+        ld a,(FM_SG)
         ld (FAC_SGN),a
         pop de
 ; fp_setexp: FAC's exponent := HL (a signed 16-bit exponent): above 255 ?OV,
@@ -561,14 +551,12 @@ fdivx:  ld a,(FAC_EXP)
         jp z,fzero                  ; 0 / y
         push de
         ld ix,FP_T
+        sub b
         ld l,a
-        ld h,0
+        sbc a,a                     ; the difference's sign, extended
+        ld h,a
         ld de,128
         add hl,de
-        ld e,b
-        ld d,0
-        or a
-        sbc hl,de
         ld (FD_E),hl
         ld a,(ARG_SGN)
         ld b,a
