@@ -344,14 +344,12 @@ fa_sub: ld a,(ix+0)                 ; the larger minus the smaller
         ld a,(ix+3)
         sbc a,b
         ld b,a
-        ld a,(ix+5)
         jr nc,fa_nsign
         ld hl,(ARG)                 ; equal exponents and FAC the larger:
         ld bc,(ARG+2)               ; the other way round
         ld ix,FAC
         jr fa_sub
 fa_nsign:
-        ld (FAC_SGN),a
         ld e,(ix+4)
         ld d,c                      ; B:D:H:L shifts left cheaply
 fa_nbyte:
@@ -383,12 +381,7 @@ fa_nloop:
 fa_nbit:
         jp p,fa_nloop
         ld c,d
-        ld (FAC),hl
-        ld (FAC+2),bc
-        ld a,e
-        ld (FAC_EXP),a
-        pop de
-        ret
+        jr fa_store
 fa_zero:
         pop de
         jp fzero
