@@ -209,8 +209,7 @@ fabs:   xor a
 ; operand is aligned inside a 32-bit window and the bits that fall out of it
 ; are kept as a sticky bit in bit 0 of the guard, so rounding afterwards is
 ; exact. All change A, BC, HL, IX; keep DE.
-fsub:   call fsubx
-        jp fround
+fsub:   call fneg
 fadd:   call faddx
         jp fround
 fsubx:  call fneg
