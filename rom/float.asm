@@ -415,12 +415,7 @@ fmulx:  ld a,(FAC_EXP)
         ld h,a
         ld de,-128
         add hl,de
-        ld (FM_E),hl
-        ld a,(ARG_SGN)
-        ld b,a
-        ld a,(FAC_SGN)
-        xor b
-        ld (FM_SG),a
+        call fp_esg
         xor a
         ld (FM_X),a
         ld (FM_X+1),a
@@ -460,6 +455,7 @@ fm_nj:  ld (FAC),hl
         ld c,a
         ld (FAC+2),bc
         ex de,hl
+fm_tail:
         ld a,(FM_SG)
         ld (FAC_SGN),a
         pop de
@@ -527,10 +523,10 @@ fm_nx:  ld a,(ix+4)
 ; unrounded. Restoring division of ARG's 24-bit mantissa by FAC's, 32
 ; quotient bits; a remainder left over becomes the sticky bit. The guard
 ; bytes of the operands are not used. Change A, BC, HL, IX; keep DE.
-FD_E            equ FP_T            ; 2: exponent
-FD_SG           equ FP_T+2          ; the quotient's sign
+FD_E            equ FM_E            ; 2: exponent
+FD_SG           equ FM_SG           ; the quotient's sign
 FD_DH           equ FP_T+3          ; the divisor's top byte
-FD_Q            equ FP_T+4          ; 4: quotient, complemented, lowest first
+FD_Q            equ FP_T+8          ; 3: quotient bytes, complemented, highest last
 
 fdiv:   call fdivx
         jp fround
@@ -549,12 +545,7 @@ fdivx:  ld a,(FAC_EXP)
         ld h,a
         ld de,128
         add hl,de
-        ld (FD_E),hl
-        ld a,(ARG_SGN)
-        ld b,a
-        ld a,(FAC_SGN)
-        xor b
-        ld (FD_SG),a
+        call fp_esg
         ld hl,(FAC+1)               ; C:D:E := minus the divisor
         xor a
         sub l
@@ -584,13 +575,13 @@ fd_ge:  push hl
         ld (FD_E),hl
         pop hl
 fd_go:  call fd_byte
-        ld (ix+7),b
+        ld (ix+10),b
         ld b,1
         call fd_byte
-        ld (ix+6),b
+        ld (ix+9),b
         ld b,1
         call fd_byte
-        ld (ix+5),b
+        ld (ix+8),b
         ld b,1
         call fd_byte
         or h
@@ -601,20 +592,27 @@ fd_go:  call fd_byte
 fd_exact:
         xor 0FFh
         ld (FAC),a
-        ld a,(ix+5)
+        ld a,(ix+8)
         xor 0FFh
         ld (FAC+1),a
-        ld a,(ix+6)
+        ld a,(ix+9)
         xor 0FFh
         ld (FAC+2),a
-        ld a,(ix+7)
+        ld a,(ix+10)
         xor 0FFh
         ld (FAC+3),a
-        ld a,(FD_SG)
-        ld (FAC_SGN),a
         ld hl,(FD_E)
-        pop de
-        jp fp_setexp
+        jp fm_tail
+
+; fp_esg: for fmulx and fdivx: FM_E := HL, the result's exponent; FM_SG :=
+; the result's sign. Changes A and B.
+fp_esg: ld (FM_E),hl
+        ld a,(ARG_SGN)
+        ld b,a
+        ld a,(FAC_SGN)
+        xor b
+        ld (FM_SG),a
+        ret
 
 ; fd_byte: eight quotient bits (fewer when B starts with its marker bit
 ; higher), complemented, into B. The remainder is A:H:L, C:D:E minus the
