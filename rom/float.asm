@@ -526,7 +526,7 @@ fm_nx:  ld a,(ix+4)
 FD_E            equ FM_E            ; 2: exponent
 FD_SG           equ FM_SG           ; the quotient's sign
 FD_DH           equ FP_T+3          ; the divisor's top byte
-FD_Q            equ FP_T+8          ; 3: quotient bytes, complemented, highest last
+FD_Q            equ FAC+1           ; 3: quotient bytes, complemented, in FAC
 
 fdiv:   call fdivx
         jp fround
@@ -575,13 +575,13 @@ fd_ge:  push hl
         ld (FD_E),hl
         pop hl
 fd_go:  call fd_byte
-        ld (ix+10),b
+        ld (ix-(FP_T-FD_Q-2)),b
         ld b,1
         call fd_byte
-        ld (ix+9),b
+        ld (ix-(FP_T-FD_Q-1)),b
         ld b,1
         call fd_byte
-        ld (ix+8),b
+        ld (ix-(FP_T-FD_Q)),b
         ld b,1
         call fd_byte
         or h
@@ -590,17 +590,14 @@ fd_go:  call fd_byte
         jr z,fd_exact
         and 0FEh                    ; (complemented) bit 0 set
 fd_exact:
-        xor 0FFh
         ld (FAC),a
-        ld a,(ix+8)
+        ld hl,FAC
+        ld b,4
+fd_cpl: ld a,(hl)                   ; the quotient the right way up
         xor 0FFh
-        ld (FAC+1),a
-        ld a,(ix+9)
-        xor 0FFh
-        ld (FAC+2),a
-        ld a,(ix+10)
-        xor 0FFh
-        ld (FAC+3),a
+        ld (hl),a
+        inc hl
+        djnz fd_cpl
         ld hl,(FD_E)
         jp fm_tail
 
