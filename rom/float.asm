@@ -30,30 +30,39 @@ float_start:
 ; finit: sets the package up at power-on: FAC and ARG to 0, then the
 ; random-number generator of float_func.asm.
 finit:  call fzero
-        ld hl,FAC
-        ld de,ARG
-        ld bc,6
-        ldir
+        call fmovaf
         jp frndinit
 
-; fzero: FAC := 0 (all six bytes, so a zero never carries a stray guard).
-; Keeps BC, DE, HL.
-fzero:  xor a
-        ld (FAC),a
-        ld (FAC+1),a
-        ld (FAC+2),a
-        ld (FAC+3),a
-        ld (FAC_EXP),a
-        ld (FAC_SGN),a
+; fzero: FAC := 0 (all six bytes, so a zero never carries a stray guard);
+; A := 0. Keeps BC, DE, HL.
+fzero:  push hl
+        ld hl,0
+        ld (FAC_EXP),hl
+fz_low: ld l,0                      ; H: the top mantissa byte
+        ld (FAC+2),hl
+        ld h,l
+        ld (FAC),hl
+        pop hl
+        xor a
         ret
 
-; fone: FAC := 1.
-fone:   call fzero
-        ld a,80h
-        ld (FAC+3),a
-        inc a
-        ld (FAC_EXP),a
-        ret
+; fsgn: FAC := -1, 0 or 1 by FAC's sign. Changes A.
+fsgn:   ld a,(FAC_EXP)
+        or a
+        ret z
+        ld a,(FAC_SGN)
+        jr fo_sign
+
+; fone: FAC := 1. fo_sign: FAC := 1 with the sign A (0 or 80h). Keep BC,
+; DE, HL.
+fone:   xor a
+fo_sign:
+        push hl
+        ld h,a
+        ld l,81h
+        ld (FAC_EXP),hl
+        ld h,80h
+        jr fz_low
 
 ; fldhl: FAC := the packed number at HL. fldarg: ARG := it. Both leave HL on
 ; the number's exponent byte and change A, C and IX.
@@ -83,35 +92,23 @@ fl_unpack:
 ; fsthl: the packed number at HL := FAC rounded to 24 bits (?OV when the
 ; rounding carries out of the largest exponent). Leaves HL on the exponent
 ; byte; changes A and BC.
-fsthl:  ld a,(FAC)
-        or a
-        call nz,fround
+fsthl:  call fround
         ld a,(FAC_EXP)
         or a
-        jr z,fst_zero
-        ld a,(FAC+1)
-        ld (hl),a
+        call z,fzero                ; a zero is stored as 4 zero bytes
+        ld bc,(FAC+1)
+        ld (hl),c
         inc hl
-        ld a,(FAC+2)
-        ld (hl),a
+        ld (hl),b
         inc hl
-        ld a,(FAC+3)
-        and 7Fh
-        ld c,a
         ld a,(FAC_SGN)
-        or c
+        rla
+        ld a,(FAC+3)
+        rla                         ; the leading 1 out, the sign in...
+        rrca                        ; ...and round to bit 7
         ld (hl),a
         inc hl
         ld a,(FAC_EXP)
-        ld (hl),a
-        ret
-fst_zero:
-        ld (hl),a
-        inc hl
-        ld (hl),a
-        inc hl
-        ld (hl),a
-        inc hl
         ld (hl),a
         ret
 
@@ -121,31 +118,37 @@ fst_zero:
 fround: ld a,(FAC)
         or a
         ret z
-        ld c,a
-        xor a
+        add a,a                     ; C: half or more; Z too: exactly half
+        ld a,0
         ld (FAC),a
-        ld a,c
-        cp 80h
-        ret c                       ; below half: the 24 bits stand
-        jr nz,fr_up
-        ld a,(FAC+1)                ; exactly half: up only when odd
-        rra
         ret nc
-fr_up:  ld bc,(FAC+1)
-        inc bc
-        ld (FAC+1),bc
-        ld a,b
-        or c
-        ret nz
-        ld a,(FAC+3)
-        inc a
-        ld (FAC+3),a
-        ret nz
-        ld a,80h                    ; 0.111...1 rounded up to 1.0: 0.1 one higher
-        ld (FAC+3),a
-        ld a,(FAC_EXP)
-        inc a
-        ld (FAC_EXP),a
+        push hl
+        ld hl,FAC+1
+        jr nz,fr_up
+        bit 0,(hl)                  ; a tie goes up only from an odd number
+        jr z,fr_done
+fr_up:  ld b,1
+        call fincm
+fr_done:
+        pop hl
+        ret
+
+; fincm: adds B to FAC's mantissa byte at HL (FAC+1..FAC+3), the carry going
+; up; a carry out of the top gives 0.1 one exponent higher, ?OV beyond the
+; largest. Changes A, B, HL.
+fincm:  ld a,(hl)
+        add a,b
+        ld (hl),a
+        ret nc
+        ld b,1
+        inc hl
+        ld a,l
+        cp FAC_EXP and 0FFh
+        jr nz,fincm
+        dec hl
+        ld (hl),80h
+        inc hl
+        inc (hl)
         ret nz
         jp e_ov
 
@@ -171,53 +174,22 @@ fmovfa: push de
 ; caller's return address: after the call SP is 4 lower and (SP) holds the
 ; number as a variable would. fpoparg: ARG := the number fpush pushed, and SP
 ; 4 higher. Both keep DE; change A, BC, HL and IX.
-fpush:  ld a,(FAC)
-        or a
-        call nz,fround
-        pop ix                      ; the caller's return address
-        ld a,(FAC+3)
-        and 7Fh
-        ld c,a
-        ld a,(FAC_SGN)
-        or c
-        ld l,a
-        ld a,(FAC_EXP)
-        ld h,a
+fpush:  pop ix                      ; the caller's return address
+        push hl                     ; room for the number
         push hl
-        ld hl,(FAC+1)
-        push hl
+        ld hl,0
+        add hl,sp
+        call fsthl
         jp (ix)
 
 fpoparg:
-        pop ix
+        ld hl,2                     ; the number, above our return address
+        add hl,sp
+        call fldarg
         pop hl
-        ld (ARG+1),hl
-        pop hl
-        ld a,h
-        ld (ARG_EXP),a
-        ld a,l
-        or 80h
-        ld (ARG+3),a
-        ld a,l
-        and 80h
-        ld (ARG_SGN),a
-        xor a
-        ld (ARG),a
-        jp (ix)
-
-; fsgn: FAC := -1, 0 or 1 by FAC's sign. Changes A.
-fsgn:   ld a,(FAC_EXP)
-        or a
-        ret z
-        xor a
-        ld (FAC),a
-        ld (FAC+1),a
-        ld (FAC+2),a
-        ld a,80h
-        ld (FAC+3),a
-        inc a
-        ld (FAC_EXP),a
-        ret
+        pop bc                      ; the number's 4 bytes off the stack
+        pop bc
+        jp (hl)
 
 ; fneg: FAC := -FAC (zero stays 0 with a clear sign). fabs: FAC := |FAC|.
 ; Change A.
@@ -237,18 +209,17 @@ fabs:   xor a
 ; operand is aligned inside a 32-bit window and the bits that fall out of it
 ; are kept as a sticky bit in bit 0 of the guard, so rounding afterwards is
 ; exact. All change A, BC, HL, IX; keep DE.
-fsub:   call fsubx
-        jp fround
+fsub:   call fneg
 fadd:   call faddx
         jp fround
 fsubx:  call fneg
 faddx:  ld a,(ARG_EXP)
         or a
         ret z                       ; x + 0
-        push de
         ld a,(FAC_EXP)
         or a
-        jp z,fa_take_arg            ; 0 + y
+        jp z,fmovfa                 ; 0 + y
+        push de
         ld c,a
         ld a,(ARG_EXP)
         sub c                       ; exponent difference
@@ -359,13 +330,6 @@ fa_store:
         ld (FAC_SGN),a
         pop de
         ret
-fa_take_arg:
-        ld hl,ARG
-        ld de,FAC
-        ld bc,6
-        ldir
-        pop de
-        ret
 
 fa_sub: ld a,(ix+0)                 ; the larger minus the smaller
         sub l
@@ -379,25 +343,12 @@ fa_sub: ld a,(ix+0)                 ; the larger minus the smaller
         ld a,(ix+3)
         sbc a,b
         ld b,a
-        ld a,(ix+5)
         jr nc,fa_nsign
-        xor 80h                     ; equal exponents, the other one larger
-        ld d,a
-        xor a
-        sub l
-        ld l,a
-        ld a,0
-        sbc a,h
-        ld h,a
-        ld a,0
-        sbc a,c
-        ld c,a
-        ld a,0
-        sbc a,b
-        ld b,a
-        ld a,d
+        ld hl,(ARG)                 ; equal exponents and FAC the larger:
+        ld bc,(ARG+2)               ; the other way round
+        ld ix,FAC
+        jr fa_sub
 fa_nsign:
-        ld (FAC_SGN),a
         ld e,(ix+4)
         ld d,c                      ; B:D:H:L shifts left cheaply
 fa_nbyte:
@@ -429,12 +380,7 @@ fa_nloop:
 fa_nbit:
         jp p,fa_nloop
         ld c,d
-        ld (FAC),hl
-        ld (FAC+2),bc
-        ld a,e
-        ld (FAC_EXP),a
-        pop de
-        ret
+        jr fa_store
 fa_zero:
         pop de
         jp fzero
@@ -469,12 +415,7 @@ fmulx:  ld a,(FAC_EXP)
         ld h,a
         ld de,-128
         add hl,de
-        ld (FM_E),hl
-        ld a,(ARG_SGN)
-        ld b,a
-        ld a,(FAC_SGN)
-        xor b
-        ld (FM_SG),a
+        call fp_esg
         xor a
         ld (FM_X),a
         ld (FM_X+1),a
@@ -497,34 +438,25 @@ fm_g0:  ld a,(FAC+1)
         ld b,a
         call fm_part
         ld a,e                      ; the top 32 bits: B:A:H:L
-        ld c,(ix+8)
+        ld de,(FM_E)
         inc b
         dec b
         jp m,fm_normed
         add hl,hl                   ; below 0.5: one place left
         adc a,a
         rl b
-        inc c
-        dec c
-        jr z,fm_shifted
-        set 0,l
-fm_shifted:
-        ld (FAC),hl
-        ld c,a
-        ld (FAC+2),bc
-        ld hl,(FM_E)
-        dec hl
-        jr fm_exp
+        dec de
 fm_normed:
-        inc c
-        dec c
+        inc (ix+8)
+        dec (ix+8)
         jr z,fm_nj
-        set 0,l
+        set 0,l                     ; the dropped bytes: sticky
 fm_nj:  ld (FAC),hl
         ld c,a
         ld (FAC+2),bc
-        ld hl,(FM_E)
-fm_exp: ld a,(FM_SG)
+        ex de,hl
+fm_tail:
+        ld a,(FM_SG)
         ld (FAC_SGN),a
         pop de
 ; fp_setexp: FAC's exponent := HL (a signed 16-bit exponent): above 255 ?OV,
@@ -591,10 +523,10 @@ fm_nx:  ld a,(ix+4)
 ; unrounded. Restoring division of ARG's 24-bit mantissa by FAC's, 32
 ; quotient bits; a remainder left over becomes the sticky bit. The guard
 ; bytes of the operands are not used. Change A, BC, HL, IX; keep DE.
-FD_E            equ FP_T            ; 2: exponent
-FD_SG           equ FP_T+2          ; the quotient's sign
+FD_E            equ FM_E            ; 2: exponent
+FD_SG           equ FM_SG           ; the quotient's sign
 FD_DH           equ FP_T+3          ; the divisor's top byte
-FD_Q            equ FP_T+4          ; 4: quotient, complemented, lowest first
+FD_Q            equ FAC+1           ; 3: quotient bytes, complemented, in FAC
 
 fdiv:   call fdivx
         jp fround
@@ -607,20 +539,13 @@ fdivx:  ld a,(FAC_EXP)
         jp z,fzero                  ; 0 / y
         push de
         ld ix,FP_T
+        sub b
         ld l,a
-        ld h,0
+        sbc a,a                     ; the difference's sign, extended
+        ld h,a
         ld de,128
         add hl,de
-        ld e,b
-        ld d,0
-        or a
-        sbc hl,de
-        ld (FD_E),hl
-        ld a,(ARG_SGN)
-        ld b,a
-        ld a,(FAC_SGN)
-        xor b
-        ld (FD_SG),a
+        call fp_esg
         ld hl,(FAC+1)               ; C:D:E := minus the divisor
         xor a
         sub l
@@ -650,13 +575,13 @@ fd_ge:  push hl
         ld (FD_E),hl
         pop hl
 fd_go:  call fd_byte
-        ld (ix+7),b
+        ld (ix-(FP_T-FD_Q-2)),b
         ld b,1
         call fd_byte
-        ld (ix+6),b
+        ld (ix-(FP_T-FD_Q-1)),b
         ld b,1
         call fd_byte
-        ld (ix+5),b
+        ld (ix-(FP_T-FD_Q)),b
         ld b,1
         call fd_byte
         or h
@@ -665,22 +590,26 @@ fd_go:  call fd_byte
         jr z,fd_exact
         and 0FEh                    ; (complemented) bit 0 set
 fd_exact:
-        xor 0FFh
         ld (FAC),a
-        ld a,(ix+5)
+        ld hl,FAC
+        ld b,4
+fd_cpl: ld a,(hl)                   ; the quotient the right way up
         xor 0FFh
-        ld (FAC+1),a
-        ld a,(ix+6)
-        xor 0FFh
-        ld (FAC+2),a
-        ld a,(ix+7)
-        xor 0FFh
-        ld (FAC+3),a
-        ld a,(FD_SG)
-        ld (FAC_SGN),a
+        ld (hl),a
+        inc hl
+        djnz fd_cpl
         ld hl,(FD_E)
-        pop de
-        jp fp_setexp
+        jp fm_tail
+
+; fp_esg: for fmulx and fdivx: FM_E := HL, the result's exponent; FM_SG :=
+; the result's sign. Changes A and B.
+fp_esg: ld (FM_E),hl
+        ld a,(ARG_SGN)
+        ld b,a
+        ld a,(FAC_SGN)
+        xor b
+        ld (FM_SG),a
+        ret
 
 ; fd_byte: eight quotient bits (fewer when B starts with its marker bit
 ; higher), complemented, into B. The remainder is A:H:L, C:D:E minus the
@@ -715,62 +644,46 @@ fd_fail:
 
 ; fcmp: compares ARG with FAC as 24-bit numbers: A := 1 when ARG < FAC, 2
 ; when equal, 4 when ARG > FAC. Changes C and HL; keeps FAC and ARG.
-fcmp:   ld a,(FAC_EXP)
+fcmp:   ld a,(ARG_EXP)
         or a
-        jr z,fc_fac0
-        ld a,(ARG_EXP)
-        or a
-        jr z,fc_arg0
+        jr z,fc_as                  ; a zero counts as positive
         ld a,(ARG_SGN)
-        ld c,a
+fc_as:  ld c,a                      ; ARG's sign
+        ld a,(FAC_EXP)
+        or a
+        jr z,fc_fs
         ld a,(FAC_SGN)
-        xor c
-        jp m,fc_sign
-        ld hl,FAC_EXP               ; same signs: the magnitudes decide
-        ld a,(ARG_EXP)
+fc_fs:  xor c
+        ld a,c
+        jp m,fc_out                 ; signs differ: ARG's decides
+        push de
+        ld de,ARG_EXP               ; same signs: the magnitudes decide,
+        ld hl,FAC_EXP               ; the exponents first (0 the lowest)
+        ld a,(de)
         cp (hl)
         jr nz,fc_mag
+        or a
+        jr z,fc_eq
+fc_loop:
+        dec de
         dec hl
-        ld a,(ARG+3)
+        ld a,(de)
         cp (hl)
         jr nz,fc_mag
-        dec hl
-        ld a,(ARG+2)
-        cp (hl)
-        jr nz,fc_mag
-        dec hl
-        ld a,(ARG+1)
-        cp (hl)
-        jr nz,fc_mag
+        ld a,l
+        cp (FAC+1) and 0FFh
+        jr nz,fc_loop
+fc_eq:  pop de
         ld a,2
         ret
-fc_mag: ld a,c
-        jr nc,fc_sign
-        rla                         ; |ARG| < |FAC|: ARG < FAC unless negative
-        ld a,1
-        ret nc
-        ld a,4
-        ret
-fc_fac0:
-        ld a,(ARG_EXP)
-        or a
-        ld a,2
-        ret z
-        ld a,(ARG_SGN)
-        ld c,a
-fc_sign:
-        ld a,c                      ; ARG's sign decides
-        rla
+fc_mag: pop de
+        ld a,c
+        jr nc,fc_out                ; |ARG| > |FAC|
+        xor 80h
+fc_out: rla                         ; bit 7 of A set: ARG is the lower
         ld a,4
         ret nc
         ld a,1
-        ret
-fc_arg0:
-        ld a,(FAC_SGN)
-        rla
-        ld a,1
-        ret nc
-        ld a,4
         ret
 
 ; fint: FAC := the largest whole number not above FAC (rounded to 24 bits
@@ -824,30 +737,13 @@ fi_cut: ld b,a
         ld a,c
         or a
         ret z
-fi_up:  ld a,(hl)                   ; negative with a fraction: one lower
-        add a,b
-        ld (hl),a
-        ret nc
-        ld b,1
-        inc hl
-        ld a,l
-        cp FAC_EXP and 0FFh
-        jr nz,fi_up
-        ld a,80h
-        ld (FAC+3),a
-        ld hl,FAC_EXP
-        inc (hl)
-        ret
+        jp fincm                    ; negative with a fraction: one lower
+
 fi_small:
-        or a
-        ret z
-        ld a,(FAC_SGN)
+        ld a,(FAC_SGN)              ; below 1: 0, or -1 when negative
         or a
         jp p,fzero
-        call fone
-        ld a,80h
-        ld (FAC_SGN),a
-        ret
+        jp fsgn
 
 ; fltint: FAC := HL as a signed number. fltuns: FAC := HL, 0-65535.
 ; fltbyte: FAC := A. Change A, BC, HL.
@@ -857,126 +753,85 @@ fltbyte:
 fltuns: ld c,0
         jr fli_go
 fltint: ld a,h
-        or a
-        jp p,fltuns
-        xor a
+        and 80h
+        ld c,a                      ; the sign
+        jr z,fli_go
+        xor a                       ; HL := -HL
         sub l
         ld l,a
-        ld a,0
-        sbc a,h
+        sbc a,a
+        sub h
         ld h,a
-        ld c,80h
-fli_go: ld b,144                    ; HL's value is 0.HL * 2^16
-        ld a,h
-        or a
-        jr nz,fli_norm
+fli_go: ld a,h
         or l
         jp z,fzero
+        ld b,145                    ; HL's value is 0.HL * 2^16
+        ld a,h
+        or a
+        jr nz,fli_n
         ld h,l
-        ld l,0
-        ld b,136
-        ld a,h
-fli_norm:
-        cp 10h
-        jr nc,fli_4
+        ld l,a
+        ld b,137
+fli_n:  dec b                       ; until the leading 1 falls out
         add hl,hl
-        add hl,hl
-        add hl,hl
-        add hl,hl
-        ld a,b
-        sub 4
-        ld b,a
-        ld a,h
-fli_4:  cp 40h
-        jr nc,fli_2
-        add hl,hl
-        add hl,hl
-        dec b
-        dec b
-        ld a,h
-fli_2:  or a
-        jp m,fli_done
-        add hl,hl
-        dec b
-fli_done:
+        jr nc,fli_n
+        ld a,h                      ; and back in, one place right
+        rra
+        ld h,a
+        ld a,l
+        rra
+        ld l,a
         ld (FAC+2),hl
-        xor a
-        ld (FAC),a
-        ld (FAC+1),a
-        ld a,b
-        ld (FAC_EXP),a
-        ld a,c
-        ld (FAC_SGN),a
+        ld h,c
+        ld l,b
+        ld (FAC_EXP),hl
+        ld hl,0
+        ld (FAC),hl
         ret
 
 ; facint: HL := FAC truncated toward 0; ?FC unless -32768..32767.
 ; facaddr: the same modulo 65536, accepting -32768..65535 (an address).
 ; FAC is rounded to 24 bits first. Change A and BC.
-facaddr:
-        call fci_mag
-        ld a,(FAC_SGN)
-        or a
+facint: call facaddr
+        ld a,(FAC_SGN)              ; the result's sign must be FAC's
+        xor h
         ret p
-        jr fci_neg
-facint: call fci_mag
-        ld a,(FAC_SGN)
-        or a
-        jp m,fci_neg
-        ld a,h
-        or a
-        ret p
+        ld a,h                      ; or 0 for -1 < FAC < 0
+        or l
+        ret z
         jp e_fc
-fci_neg:
+facaddr:
+        call fround
+        ld hl,0
+        ld a,(FAC_EXP)
+        sub 129
+        ret c                       ; below 1
+        sub 16
+        jp nc,e_fc                  ; 65536 and up
+        add a,17                    ; whole bits: 1..16
+        ld c,a
+        ld hl,(FAC+2)
         xor a
+        ld b,a
+fci_sh: add hl,hl                   ; the whole bits shift out into A:B
+        rl b
+        rla
+        dec c
+        jr nz,fci_sh
+        ld h,a
+        ld l,b
+        ld a,(FAC_SGN)
+        or a
+        ret p
+        xor a                       ; HL := -HL
         sub l
         ld l,a
-        ld a,0
-        sbc a,h
+        sbc a,a
+        sub h
         ld h,a
         ret m
         or l
         ret z
         jp e_fc
-
-; fci_mag: HL := |FAC| truncated, ?FC from 65536 up.
-fci_mag:
-        ld a,(FAC)
-        or a
-        call nz,fround
-        ld hl,0
-        ld a,(FAC_EXP)
-        cp 129
-        ret c                       ; below 1
-        sub 145
-        jp nc,e_fc
-        xor 0FFh                    ; places to shift right: 0..15
-        ld hl,(FAC+2)
-        cp 8
-        jr c,fci_word
-        ld l,h
-        ld h,0
-        sub 8
-        ret z
-        ld b,a
-        ld a,l
-fci_bsh:
-        srl a
-        djnz fci_bsh
-        ld l,a
-        ret
-fci_word:
-        or a
-        ret z
-        ld c,a
-        ld a,h
-        ld b,l
-fci_wsh:
-        srl a
-        rr b
-        dec c
-        jr nz,fci_wsh
-        ld h,a
-        ld l,b
-        ret
 
 float_end:

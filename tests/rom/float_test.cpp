@@ -438,5 +438,43 @@ TEST(FloatWhole, CompareIntAndConversions) {
   std::printf("facint(1): %" PRIu64 " instructions\n", f.Call("facint").steps);
 }
 
+// The sign operations and the constant setters, on FAC with a stray guard
+// byte: the result is the 4-byte number and a clean guard, zero unsigned.
+TEST(FloatWhole, SignOperationsAndConstants) {
+  FloatRun f;
+  for (double v : {0.0, 1.0, -1.0, 0.5, -2.5, 1e30, -1e-30}) {
+    const struct {
+      const char* routine;
+      double want;
+      bool fresh;  // a new number: guard 0, and only A may change
+    } rows[] = {{"fsgn", double((v > 0) - (v < 0)), true},
+                {"fneg", -v, false},
+                {"fabs", std::fabs(v), false},
+                {"fone", 1, true},
+                {"fzero", 0, true}};
+    for (const auto& r : rows) {
+      testing::Unpacked u = testing::Unpack6(P(v));
+      if (v != 0) u[0] = 0x5A;
+      f.SetUnpacked("FAC", u);
+      f.regs().HL = 0x2468;
+      f.regs().BC = 0x1357;
+      const FloatCall c = f.Call(r.routine);
+      ASSERT_TRUE(c.returned && c.keptDE) << r.routine;
+      EXPECT_EQ(f.FacPacked(), P(r.want)) << r.routine << " " << v;
+      if (r.want == 0) EXPECT_EQ(f.memory()[f.Symbol("FAC_SGN")], 0) << r.routine << " " << v;
+      if (r.fresh) {
+        EXPECT_EQ(f.memory()[f.Symbol("FAC")], 0) << r.routine << " " << v;
+        EXPECT_EQ(f.regs().HL, 0x2468) << r.routine;
+        EXPECT_EQ(f.regs().BC, 0x1357) << r.routine;
+      }
+    }
+  }
+  for (int v : {0, 1, 2, 128, 255}) {
+    f.regs().A = static_cast<uint8_t>(v);
+    ASSERT_TRUE(f.Call("fltbyte").returned);
+    EXPECT_EQ(f.FacPacked(), P(v)) << "fltbyte " << v;
+  }
+}
+
 }  // namespace
 }  // namespace zorva
