@@ -461,7 +461,9 @@ TEST(FloatWhole, SignOperationsAndConstants) {
       const FloatCall c = f.Call(r.routine);
       ASSERT_TRUE(c.returned && c.keptDE) << r.routine;
       EXPECT_EQ(f.FacPacked(), P(r.want)) << r.routine << " " << v;
-      if (r.want == 0) EXPECT_EQ(f.memory()[f.Symbol("FAC_SGN")], 0) << r.routine << " " << v;
+      if (r.want == 0) {
+        EXPECT_EQ(f.memory()[f.Symbol("FAC_SGN")], 0) << r.routine << " " << v;
+      }
       if (r.fresh) {
         EXPECT_EQ(f.memory()[f.Symbol("FAC")], 0) << r.routine << " " << v;
         EXPECT_EQ(f.regs().HL, 0x2468) << r.routine;
