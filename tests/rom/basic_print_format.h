@@ -26,7 +26,7 @@ inline std::string BasicText(double v) {
     return s;
   };
   if (exponent >= 6 || exponent < -2) {
-    char e[8];
+    char e[16];
     std::snprintf(e, sizeof e, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
     return sign + trimmed(digits.substr(0, 1) + "." + digits.substr(1)) + e;
   }
