@@ -228,8 +228,8 @@ TEST(Basic, Functions) {
              "OK"}},
            // 4 bytes an element, 7 for the array; 6 for B$ and 6 for its characters.
            {"DIM A(5000):?FRE(0):B$=\"XY\"+\"Z\":?FRE(\"\")",
-            {" " + std::to_string(0xBFFF - Symbol("program") - 20011),
-             " " + std::to_string(0xBFFF - Symbol("program") - 20023), "OK"}}}),
+            {Printed(0xBFFF - Symbol("program") - 20011),
+             Printed(0xBFFF - Symbol("program") - 20023), "OK"}}}),
       Steps("string_functions",
             {{"?LEN(\"\");LEN(\"ABC\");ASC(\"A\");CHR$(66);STR$(-12);STR$(5);\"|\"",
               {" 0  3  65 B-12 5|", "OK"}},
