@@ -7,8 +7,9 @@
 ; rounded once at the end, so that results are within about half a unit of
 ; the 24th bit. Each function reduces its argument to a short interval and
 ; evaluates a polynomial there (Chebyshev fits; each says its interval,
-; degree and error). Constants are kept with 32 mantissa bits: five bytes,
-; the guard byte first and then the packed number.
+; degree and error). Constants are packed numbers (4 bytes): each
+; polynomial's c_0 is exact, so the rounding of the rest is far below the
+; result's last bit, and what needs more than 24 bits (pi/2, ln 2) is split.
 ;
 ; The chains of operations are written as calculator programs: `call ffc`
 ; followed by one byte an operation (F_ADD ..., F_ST+n, F_KA+k, F_POLY+n)
@@ -25,9 +26,9 @@ FF_T3           equ FPRAM+90        ; fpow's exponent
 FF_T4           equ FPRAM+96        ; fpow's base, squared as it goes
 FF_T5           equ FPRAM+102       ; fpow's product
 FF_Z            equ FPRAM+108       ; 6: ff_poly's variable
-FF_Q            equ FPRAM+114       ; 1: quadrant (SIN/COS/TAN)
+FF_Q            equ FPRAM+114       ; 1: quadrant (SIN/COS/TAN), region (ATN)
 FF_NEG          equ FPRAM+115       ; 1: 80h when the result changes sign
-FF_E            equ FPRAM+116       ; 2: exponent or k; ATN's added constant
+FF_E            equ FPRAM+116       ; 2: an exponent or k
 FF_N            equ FPRAM+118       ; 1: fpow's exponent as a count
 FF_KIND         equ FPRAM+119       ; 1: 0 SIN, 1 COS, 2 TAN
 FF_SEED         equ FPRAM+120       ; 4: RND's xorshift state, never 0
@@ -59,11 +60,9 @@ F_2PI           equ 3
 F_PI2A          equ 4
 F_PI2B          equ 5
 F_PI2C          equ 6
-F_PI4           equ 7
-F_PI2           equ 8
-F_RLN2          equ 9
-F_LN2A          equ 10
-F_LN2B          equ 11
+F_RLN2          equ 7
+F_LN2A          equ 8
+F_LN2B          equ 9
 
 ffunc_start:
 
@@ -106,16 +105,15 @@ ffc_do:         ld c,a
                 cp F_AR
                 jr c,ff_load
                 jr ff_arg
-ffc_k:          ld a,b                  ; constant k at ffk_base + 5k
+ffc_k:          ld a,b                  ; constant k at ffk_base + 4k
                 add a,a
                 add a,a
-                add a,b
                 ld hl,ffk_base
                 call ffc_at
                 ld a,c
                 cp F_KF
-                jr c,ff_argk
-                jr ff_fack
+                jp c,fldarg
+                jp fldhl
 ffc_fn:         ld a,b
                 add a,a
                 ld hl,ffc_fns-2
@@ -144,37 +142,16 @@ ff_copy:        ld bc,6
                 ldir
                 ret
 
-; ff_argk: ARG := the five-byte constant at HL (guard byte, packed number);
-; ff_fack: FAC := it. HL is left past the constant; change A, BC and DE.
-ff_fack:        ld de,FAC
-                jr ff_ldk
-ff_argk:        ld de,ARG
-ff_ldk:         ld bc,3                 ; guard, bits 7..0, bits 15..8
-                ldir
-                ld a,(hl)
-                ld c,a
-                or 80h                  ; the leading 1
-                ld (de),a
-                inc hl
-                inc de
-                ld a,(hl)               ; exponent
-                ld (de),a
-                inc hl
-                inc de
-                ld a,c
-                and 80h                 ; sign
-                ld (de),a
-                ret
-
 ; ff_poly: FAC := c_n z^n + ... + c_1 z + c_0 for z = FAC. A is n, HL
-; points at c_n ... c_0, five-byte constants (Horner's rule, unrounded);
-; HL is left past c_0. Changes FF_Z.
+; points at c_n ... c_0, packed numbers (Horner's rule, unrounded); HL is
+; left past c_0. Changes FF_Z and IX.
 ff_poly:        push af
                 push hl
                 ld hl,FF_Z
                 call ff_save
                 pop hl
-                call ff_fack
+                call fldhl
+                inc hl
                 pop af
 ffh_loop:       push af
                 push hl
@@ -182,7 +159,8 @@ ffh_loop:       push af
                 call ff_arg
                 call fmulx
                 pop hl
-                call ff_argk
+                call fldarg
+                inc hl
                 push hl
                 call faddx
                 call kpoll
@@ -236,10 +214,10 @@ fsqr:           ld a,(FAC_EXP)
                 call ffc
 ffq_data:       db F_ST+0,F_POLY+3
                 ; sqrt(m), m in [.25,1), Chebyshev fit degree 3 (start for Newton); max error 0.000902 (2^-10.1)
-                db 0DAh,0BCh,095h,077h,07Eh  ; 0.241782141523
-                db 0F1h,057h,09Dh,0BDh,080h  ; -0.740682121706
-                db 0D2h,0DFh,01Ah,023h,081h  ; 1.27425763869
-                db 08Fh,0CAh,07Ah,066h,07Eh  ; 0.225077786432
+                db 0BDh,095h,077h,07Eh  ; 0.241782143712
+                db 058h,09Dh,0BDh,080h  ; -0.740682125092
+                db 0E0h,01Ah,023h,081h  ; 1.27425765991
+                db 0CBh,07Ah,066h,07Eh  ; 0.225077793002
                 db F_ST+1,F_AR+0,F_DIV,F_AR+1,F_ADD,F_KA+F_HALF,F_MUL
                 db F_ST+1,F_AR+0,F_DIV,F_AR+1,F_ADD,F_KA+F_HALF,F_MUL
                 db F_END
@@ -285,14 +263,14 @@ ffe_r_data:     db F_KA+F_LN2A,F_MUL,F_AR+0,F_SUB       ; exact: x, k ln2a close
                 db F_ST+0,F_KF+F_LN2B,F_AR+1,F_MUL,F_AR+0,F_SUB
                 db F_POLY+7             ; e^r, between .7 and 1.5
                 ; exp(r), |r| <= ln(2)/2+.001, Chebyshev fit degree 7; max error 4.3e-11 (2^-34.4)
-                db 029h,001h,0C0h,050h,074h  ; 0.000199079530413
-                db 068h,0D2h,0D4h,036h,077h  ; 0.00139489239149
-                db 072h,052h,088h,008h,07Ah  ; 0.00833328296094
-                db 0EBh,030h,0AAh,02Ah,07Ch  ; 0.0416662131159
-                db 0C0h,0AAh,0AAh,02Ah,07Eh  ; 0.166666667884
-                db 02Fh,000h,000h,000h,080h  ; 0.500000010961
-                db 000h,000h,000h,000h,081h  ; 0.999999999995
-                db 000h,000h,000h,000h,081h  ; 0.999999999959
+                db 001h,0C0h,050h,074h  ; 0.000199079528102
+                db 0D2h,0D4h,036h,077h  ; 0.00139489234425
+                db 052h,088h,008h,07Ah  ; 0.00833328254521
+                db 031h,0AAh,02Ah,07Ch  ; 0.041666213423
+                db 0ABh,0AAh,02Ah,07Eh  ; 0.166666671634
+                db 000h,000h,000h,080h  ; 0.5
+                db 000h,000h,000h,081h  ; 1
+                db 000h,000h,000h,081h  ; 1
                 db F_END
 ffe_r_data_end: ld hl,(FF_E)            ; exponent + k, in 16 bits
                 ld a,(FAC_EXP)
@@ -333,7 +311,7 @@ ffl_core:       ld a,(FAC_EXP)
                 ld a,128
                 ld (FAC_EXP),a          ; m in [.5,1)
                 ld hl,ffk_rsqr2
-                call ff_argk
+                call fldarg
                 call fcmp
                 cp 4
                 jr nz,ffl_m
@@ -347,11 +325,11 @@ ffl_s_data:     db F_ST+0,F_KA+F_ONE,F_ADD,F_ST+1       ; 1+m
                 db F_LD+1,F_DIV,F_ST+2,F_MOV,F_MUL      ; s, s^2
                 db F_POLY+4
                 ; ln(m)/s with s=(1-m)/(1+m), in z=s^2, m in [sqrt(.5),sqrt(2)], Chebyshev fit degree 4; max error 8.62e-12 (2^-36.8)
-                db 0B8h,04Eh,0D9h,0F1h,07Eh  ; -0.236180524822
-                db 009h,059h,019h,092h,07Fh  ; -0.285349638309
-                db 056h,04Eh,0CDh,0CCh,07Fh  ; -0.400003860468
-                db 06Dh,0AAh,0AAh,0AAh,080h  ; -0.666666652408
-                db 000h,000h,000h,080h,082h  ; -2.00000000001
+                db 04Fh,0D9h,0F1h,07Eh  ; -0.236180528998
+                db 059h,019h,092h,07Fh  ; -0.28534963727
+                db 04Eh,0CDh,0CCh,07Fh  ; -0.40000385046
+                db 0AAh,0AAh,0AAh,080h  ; -0.66666662693
+                db 000h,000h,080h,082h  ; -2
                 db F_MOV,F_LD+2,F_MUL,F_END             ; 32-bit s in FAC
 ffl_s_data_end: ld a,(FF_E)
                 sub 128                 ; e, -128..127
@@ -383,48 +361,55 @@ fatn:           ld a,(FAC_EXP)
                 ld (FF_NEG),a
                 xor a
                 ld (FAC_SGN),a
-                ld h,a
-                ld l,a
-                ld (FF_E),hl            ; nothing to add
+                ld (FF_Q),a             ; nothing to add
                 ld hl,ffk_sqr2m1
-                call ff_argk
+                call fldarg
                 call fcmp
                 dec a                   ; 1: ARG < FAC
                 jr nz,ffa_poly
                 ld hl,ffk_sqr2p1
-                call ff_argk
+                call fldarg
                 call fcmp
                 dec a
                 jr z,ffa_big
-                ld hl,ffk_base+5*F_PI4
-                ld (FF_E),hl
+                ld a,1
+                ld (FF_Q),a             ; pi/4
                 call ffc
 ffa_m_data:     db F_ST+0,F_KA+F_ONE,F_ADD,F_ST+1       ; x+1
                 db F_LD+0,F_KA+F_MONE,F_ADD,F_MOV       ; x-1, exact
                 db F_LD+1,F_DIV,F_END
 ffa_m_data_end: jr ffa_poly
-ffa_big:        ld hl,ffk_base+5*F_PI2
-                ld (FF_E),hl
+ffa_big:        ld a,2
+                ld (FF_Q),a             ; pi/2
                 call ffc
 ffa_b_data:     db F_KA+F_MONE,F_DIV,F_END              ; -1/x
 ffa_b_data_end:
 ffa_poly:       call ffc
 ffa_p_data:     db F_ST+0,F_MOV,F_MUL,F_POLY+6
                 ; atn(u)/u in z=u^2, |u| <= sqrt(2)-1, Chebyshev fit degree 6; max error 2.15e-11 (2^-35.4)
-                db 091h,00Fh,0C5h,040h,07Ch  ; 0.0470629318277
-                db 09Ch,02Fh,02Ch,0ADh,07Dh  ; -0.0845569342972
-                db 0B1h,07Fh,01Bh,062h,07Dh  ; 0.110404012299
-                db 03Ch,04Fh,03Eh,092h,07Eh  ; -0.142815816921
-                db 0B0h,07Eh,0CCh,04Ch,07Eh  ; 0.199998836019
-                db 040h,0AAh,0AAh,0AAh,07Fh  ; -0.333333320943
-                db 000h,000h,000h,000h,081h  ; 0.999999999978
+                db 010h,0C5h,040h,07Ch  ; 0.047062933445
+                db 030h,02Ch,0ADh,07Dh  ; -0.0845569372177
+                db 080h,01Bh,062h,07Dh  ; 0.110404014587
+                db 04Fh,03Eh,092h,07Eh  ; -0.142815813422
+                db 07Fh,0CCh,04Ch,07Eh  ; 0.19999884069
+                db 0AAh,0AAh,0AAh,07Fh  ; -0.333333313465
+                db 000h,000h,000h,081h  ; 1
                 db F_MOV,F_LD+0,F_MUL,F_END
-ffa_p_data_end: ld hl,(FF_E)
-                ld a,h
-                or l
+ffa_p_data_end: ld a,(FF_Q)
+                or a
                 jr z,ffa_sign
-                call ff_argk
-                call faddx
+                dec a
+                jr nz,ffa_add
+                call ffc                ; t + pi/4 as (2t + pi/2)/2
+ffa_d_data:     db F_MOV,F_ADD,F_END
+ffa_d_data_end:
+ffa_add:        call ffc                ; pi/2 from its small end
+ffa_a_data:     db F_KA+F_PI2C,F_ADD,F_KA+F_PI2B,F_ADD,F_KA+F_PI2A,F_ADD,F_END
+ffa_a_data_end: ld a,(FF_Q)
+                dec a
+                jr nz,ffa_sign
+                ld hl,FAC_EXP           ; never 0 here
+                dec (hl)
 ffa_sign:       call fround
                 ld a,(FF_NEG)
                 ld (FAC_SGN),a
@@ -516,22 +501,22 @@ ffs_ct_data_end:
 ffs_sinr:       call ffc
 ffs_sn_data:    db F_ST+2,F_MOV,F_MUL,F_POLY+4
                 ; sin(r)/r in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 4; max error 4.44e-12 (2^-37.7)
-                db 059h,04Dh,058h,036h,06Eh  ; 2.71715119798e-6
-                db 07Ch,065h,007h,0D0h,074h  ; -0.000198391811612
-                db 092h,083h,088h,008h,07Ah  ; 0.0083333287127
-                db 0A5h,0AAh,0AAh,0AAh,07Eh  ; -0.166666666309
-                db 000h,000h,000h,000h,081h  ; 0.999999999996
+                db 04Dh,058h,036h,06Eh  ; 2.71715111921e-06
+                db 065h,007h,0D0h,074h  ; -0.000198391804588
+                db 084h,088h,008h,07Ah  ; 0.00833332911134
+                db 0ABh,0AAh,0AAh,07Eh  ; -0.166666671634
+                db 000h,000h,000h,081h  ; 1
                 db F_MOV,F_LD+2,F_MUL,F_END
 ffs_sn_data_end:
                 ret
 ffs_cosr:       call ffc
 ffs_cs_data:    db F_MOV,F_MUL,F_POLY+4
                 ; cos(r) in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 4; max error 4.87e-11 (2^-34.3)
-                db 09Ch,0B4h,07Eh,04Ch,071h  ; 2.43776969202e-5
-                db 030h,0AEh,003h,0B6h,077h  ; -0.00138865948972
-                db 00Ch,09Dh,0AAh,02Ah,07Ch  ; 0.041666615927
-                db 0DEh,0FFh,0FFh,0FFh,07Fh  ; -0.49999999607
-                db 000h,000h,000h,000h,081h  ; 0.999999999951
+                db 0B5h,07Eh,04Ch,071h  ; 2.43776976276e-05
+                db 0AEh,003h,0B6h,077h  ; -0.00138865946792
+                db 09Dh,0AAh,02Ah,07Ch  ; 0.0416666157544
+                db 000h,000h,080h,080h  ; -0.5
+                db 000h,000h,000h,081h  ; 1
                 db F_END
 ffs_cs_data_end:
                 ret
@@ -768,8 +753,7 @@ frndmix:        ld a,(FF_SEED)
 ffunc_end:
 
 ; ---- constants -------------------------------------------------------------
-; Five bytes each: the guard byte (mantissa bits below the 24), then the
-; packed number. Computed once with 50-digit arithmetic; the polynomials,
+; Packed numbers, rounded from 50-digit arithmetic; the polynomials,
 ; in the programs above, are Chebyshev fits (nearly minimax) on the interval
 ; given, the error the fit's largest on it.
 
@@ -778,21 +762,19 @@ ffc_fns         dw faddx,fsubx,fmulx,fdivx,fmovaf,fint,fmovfa   ; F_ADD ... F_MO
 ; ffk_base: the constants the programs name, in the order of F_HALF ...;
 ; pi/2 in three parts: 15 bits, 15 bits and the rest (a+b+c within 1E-19)
 ffk_base:
-                db 000h,000h,000h,000h,080h  ; 0.5
-                db 000h,000h,000h,000h,081h  ; 1
-                db 000h,000h,000h,080h,081h  ; -1
-                db 06Eh,083h,0F9h,022h,080h  ; 0.636619772368
-                db 000h,000h,00Eh,049h,081h  ; 1.57079632679 (15 bits)
-                db 000h,000h,050h,06Dh,072h  ; 5.65807011466e-5 (15 bits)
-                db 08Dh,030h,05Ah,008h,063h  ; 9.92093579681e-10
-                db 0A2h,0DAh,00Fh,049h,080h  ; 0.785398163397
-                db 0A2h,0DAh,00Fh,049h,081h  ; 1.57079632679
-                db 029h,03Bh,0AAh,038h,081h  ; 1.44269504089
-                db 000h,018h,072h,031h,080h  ; 0.69314718056
-                db 065h,008h,0E3h,082h,064h  ; -1.90465429996e-9
-ffk_rsqr2       db 034h,0F3h,004h,035h,080h  ; 0.707106781187
-ffk_sqr2m1      db 0D0h,0CCh,013h,054h,07Fh  ; 0.414213562373
-ffk_sqr2p1      db 09Ah,079h,082h,01Ah,082h  ; 2.41421356237
+                db 000h,000h,000h,080h  ; 0.5
+                db 000h,000h,000h,081h  ; 1
+                db 000h,000h,080h,081h  ; -1
+                db 083h,0F9h,022h,080h  ; 0.636619746685
+                db 000h,00Eh,049h,081h  ; 1.57073974609 (15 bits)
+                db 000h,050h,06Dh,072h  ; 5.6579709053e-05 (15 bits)
+                db 031h,05Ah,008h,063h  ; 9.92093629471e-10
+                db 03Bh,0AAh,038h,081h  ; 1.44269502163
+                db 018h,072h,031h,080h  ; 0.693147182465, ln2a: k ln2a is exact
+                db 008h,0E3h,082h,064h  ; -1.90465421213e-09
+ffk_rsqr2       db 0F3h,004h,035h,080h  ; 0.707106769085
+ffk_sqr2m1      db 0CDh,013h,054h,07Fh  ; 0.414213567972
+ffk_sqr2p1      db 07Ah,082h,01Ah,082h  ; 2.41421365738
 ffk_rndseed     db 035h,0C6h,01Eh,0A7h  ; any non-zero state
 ffk_rndkey      db 09Dh,04Ah,033h,05Ch  ; bit 23 (byte 2, bit 7) must stay 0
 ffunc_data_end:
