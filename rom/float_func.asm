@@ -323,12 +323,11 @@ ffl_m:          call ffc
 ffl_s_data:     db F_ST+0,F_KA+F_ONE,F_ADD,F_ST+1       ; 1+m
                 db F_LD+0,F_KA+F_ONE,F_SUB,F_MOV        ; 1-m
                 db F_LD+1,F_DIV,F_ST+2,F_MOV,F_MUL      ; s, s^2
-                db F_POLY+4
-                ; ln(m)/s with s=(1-m)/(1+m), in z=s^2, m in [sqrt(.5),sqrt(2)], Chebyshev fit degree 4; max error 8.62e-12 (2^-36.8)
-                db 04Fh,0D9h,0F1h,07Eh  ; -0.236180528998
-                db 059h,019h,092h,07Fh  ; -0.28534963727
-                db 04Eh,0CDh,0CCh,07Fh  ; -0.40000385046
-                db 0AAh,0AAh,0AAh,080h  ; -0.66666662693
+                db F_POLY+3
+                ; ln(m)/s = -2 + z Q(z), s=(1-m)/(1+m), z=s^2, m in [sqrt(.5),sqrt(2)], Chebyshev fit degree 3; max error 2.53e-09 (2^-28.6)
+                db 008h,073h,097h,07Fh  ; -0.29579949379
+                db 018h,0BEh,0CCh,07Fh  ; -0.399887800217
+                db 0AEh,0AAh,0AAh,080h  ; -0.666666865349
                 db 000h,000h,080h,082h  ; -2
                 db F_MOV,F_LD+2,F_MUL,F_END             ; 32-bit s in FAC
 ffl_s_data_end: ld a,(FF_E)
@@ -385,13 +384,12 @@ ffa_big:        ld a,2
 ffa_b_data:     db F_KA+F_MONE,F_DIV,F_END              ; -1/x
 ffa_b_data_end:
 ffa_poly:       call ffc
-ffa_p_data:     db F_ST+0,F_MOV,F_MUL,F_POLY+6
-                ; atn(u)/u in z=u^2, |u| <= sqrt(2)-1, Chebyshev fit degree 6; max error 2.15e-11 (2^-35.4)
-                db 010h,0C5h,040h,07Ch  ; 0.047062933445
-                db 030h,02Ch,0ADh,07Dh  ; -0.0845569372177
-                db 080h,01Bh,062h,07Dh  ; 0.110404014587
-                db 04Fh,03Eh,092h,07Eh  ; -0.142815813422
-                db 07Fh,0CCh,04Ch,07Eh  ; 0.19999884069
+ffa_p_data:     db F_ST+0,F_MOV,F_MUL,F_POLY+5
+                ; atn(u)/u = 1 + z Q(z) in z=u^2, |u| <= sqrt(2)-1, Chebyshev fit degree 5; max error 2.75e-09 (2^-28.4)
+                db 0AFh,022h,084h,07Dh  ; -0.0645192787051
+                db 018h,008h,05Ch,07Dh  ; 0.107437312603
+                db 01Bh,010h,092h,07Eh  ; -0.142639562488
+                db 098h,0CBh,04Ch,07Eh  ; 0.199995398521
                 db 0AAh,0AAh,0AAh,07Fh  ; -0.333333313465
                 db 000h,000h,000h,081h  ; 1
                 db F_MOV,F_LD+0,F_MUL,F_END
