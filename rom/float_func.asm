@@ -261,13 +261,12 @@ ffe_k_data_end: call facint             ; k = INT(x/ln2 + 1/2); FAC stays k
                 call ffc
 ffe_r_data:     db F_KA+F_LN2A,F_MUL,F_AR+0,F_SUB       ; exact: x, k ln2a close
                 db F_ST+0,F_KF+F_LN2B,F_AR+1,F_MUL,F_AR+0,F_SUB
-                db F_POLY+7             ; e^r, between .7 and 1.5
-                ; exp(r), |r| <= ln(2)/2+.001, Chebyshev fit degree 7; max error 4.3e-11 (2^-34.4)
-                db 001h,0C0h,050h,074h  ; 0.000199079528102
-                db 0D2h,0D4h,036h,077h  ; 0.00139489234425
-                db 052h,088h,008h,07Ah  ; 0.00833328254521
-                db 031h,0AAh,02Ah,07Ch  ; 0.041666213423
-                db 0ABh,0AAh,02Ah,07Eh  ; 0.166666671634
+                db F_POLY+6             ; e^r, between .7 and 1.5
+                ; exp(r) = 1 + r + r^2 Q(r), |r| <= ln(2)/2+.001, Chebyshev fit degree 6; max error 1.01e-08 (2^-26.6)
+                db 038h,089h,036h,077h  ; 0.00139263924211
+                db 06Ah,006h,009h,07Ah  ; 0.00836334563792
+                db 08Ch,0AAh,02Ah,07Ch  ; 0.0416665524244
+                db 06Eh,0AAh,02Ah,07Eh  ; 0.166665762663
                 db 000h,000h,000h,080h  ; 0.5
                 db 000h,000h,000h,081h  ; 1
                 db 000h,000h,000h,081h  ; 1
@@ -497,12 +496,11 @@ ffs_ct_data_end:
 
 ; ffs_sinr: FAC := sin r for r = FAC, leaving r in T2. ffs_cosr: cos r.
 ffs_sinr:       call ffc
-ffs_sn_data:    db F_ST+2,F_MOV,F_MUL,F_POLY+4
-                ; sin(r)/r in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 4; max error 4.44e-12 (2^-37.7)
-                db 04Dh,058h,036h,06Eh  ; 2.71715111921e-06
-                db 065h,007h,0D0h,074h  ; -0.000198391804588
-                db 084h,088h,008h,07Ah  ; 0.00833332911134
-                db 0ABh,0AAh,0AAh,07Eh  ; -0.166666671634
+ffs_sn_data:    db F_ST+2,F_MOV,F_MUL,F_POLY+3
+                ; sin(r)/r = 1 + z Q(z) in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 3; max error 1.28e-08 (2^-26.2)
+                db 066h,061h,0CDh,074h  ; -0.000195866072318
+                db 00Eh,086h,008h,07Ah  ; 0.00833274237812
+                db 0A9h,0AAh,0AAh,07Eh  ; -0.166666641831
                 db 000h,000h,000h,081h  ; 1
                 db F_MOV,F_LD+2,F_MUL,F_END
 ffs_sn_data_end:
