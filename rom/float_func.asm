@@ -19,12 +19,11 @@
 ; operation and the polynomial loop once a term, so no stretch comes near
 ; 4,000 instructions.
 
-FF_T0           equ FPRAM+72        ; 6 each: the temporaries T0..T5
+FF_T0           equ FPRAM+72        ; 6 each: the temporaries T0..T4
 FF_T1           equ FPRAM+78
 FF_T2           equ FPRAM+84
 FF_T3           equ FPRAM+90        ; fpow's exponent
-FF_T4           equ FPRAM+96        ; fpow's base, squared as it goes
-FF_T5           equ FPRAM+102       ; fpow's product
+FF_T4           equ FPRAM+96        ; fpow's base
 FF_Z            equ FPRAM+108       ; 6: ff_poly's variable
 FF_Q            equ FPRAM+114       ; 1: quadrant (SIN/COS/TAN), region (ATN)
 FF_NEG          equ FPRAM+115       ; 1: 80h when the result changes sign
@@ -561,27 +560,26 @@ ffp_i_data_end: call fcmp
                 call ffc
 ffp_r_data:     db F_LD+4,F_KA+F_ONE,F_DIV,F_ST+4,F_END ; 1/x
 ffp_r_data_end: pop af
-ffp_pos:        ld (FF_N),a
-                call ffc
-ffp_1_data:     db F_KF+F_ONE,F_ST+5,F_END
-ffp_1_data_end:
-ffp_loop:       ld hl,FF_N
-                ld a,(hl)
-                srl a
-                ld (hl),a
-                jr nc,ffp_sq
-                call ffc                ; the bit is set: product times x^(2^j)
-ffp_m_data:     db F_LD+5,F_AR+4,F_MUL,F_ST+5,F_END
-ffp_m_data_end:
-ffp_sq:         ld a,(FF_N)
-                or a
-                jr z,ffp_done           ; no square beyond the last bit
-                call ffc
-ffp_s_data:     db F_LD+4,F_MOV,F_MUL,F_ST+4,F_END
-ffp_s_data_end: jr ffp_loop
-ffp_done:       ld hl,FF_T5
+ffp_pos:        add a,a                 ; n's bits from the top, a marker
+                inc a                   ; bit below them
+ffp_top:        add a,a
+                jr nc,ffp_top           ; n's leading 1 out: the product is x
+                ld (FF_N),a
+                ld hl,FF_T4
                 call ff_load
-                jr ffp_round
+ffp_loop:       ld hl,FF_N              ; per bit: square, times x when set
+                ld a,(hl)
+                add a,a
+                ld (hl),a
+                jr z,ffp_round          ; the marker: no bits left
+                push af
+                call ffc
+ffp_s_data:     db F_MOV,F_MUL,F_END
+ffp_s_data_end: pop af
+                jr nc,ffp_loop
+                call ffc                ; x itself, exact: only 1/x rounds
+ffp_m_data:     db F_AR+4,F_MUL,F_END
+ffp_m_data_end: jr ffp_loop
 ffp_bigint:     ld a,(FF_T4+5)          ; |y| >= 128, whole
                 and 80h
                 jr z,ffp_log
