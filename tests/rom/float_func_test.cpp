@@ -1,4 +1,3 @@
-#include <random>
 // The elementary functions of the floating-point package (rom/float_func.asm)
 // on the test driver (float_run.h): each function over a table of arguments
 // against the C library's double result for the same 4-byte argument, judged
@@ -148,37 +147,3 @@ TEST(FloatFunc, RndSequences) {
 
 }  // namespace
 }  // namespace zorva
-namespace zorva { namespace {
-TEST(FloatFuncScan, Scan) {
-  std::mt19937 rnd(7);
-  auto U=[&](double a,double b){return std::uniform_real_distribution<double>(a,b)(rnd);};
-  auto L=[&](double a,double b){return std::exp(U(std::log(a),std::log(b)));};
-  struct S{const char* r; double(*f)(double); std::function<double()> g;};
-  std::vector<S> ss={
-   {"fsqr",[](double x){return std::sqrt(x);},[&]{return L(1e-30,1e30);}},
-   {"fexp",[](double x){return std::exp(x);},[&]{return U(-85,87);}},
-   {"flog",[](double x){return std::log(x);},[&]{return L(1e-35,1e35);}},
-   {"flog",[](double x){return std::log(x);},[&]{return U(0.999,1.001);}},
-   {"fsin",[](double x){return std::sin(x);},[&]{return U(-7,7);}},
-   {"fsin",[](double x){return std::sin(x);},[&]{return U(-200,200);}},
-   {"fcos",[](double x){return std::cos(x);},[&]{return U(-7,7);}},
-   {"ftan",[](double x){return std::tan(x);},[&]{return U(-1.5,1.5);}},
-   {"ftan",[](double x){return std::tan(x);},[&]{return 1.5707963+U(-1e-3,1e-3);}},
-   {"fatn",[](double x){return std::atan(x);},[&]{return U(-3,3);}},
-   {"fatn",[](double x){return std::atan(x);},[&]{return L(1e-6,1e6);}},
-  };
-  for (auto& s: ss) {
-    int n=3000, off=0, far=0; double worst=0, sum=0;
-    for (int i=0;i<n;i++){
-      double a=Unpack(*Pack(s.g()));
-      double ref=s.f(a);
-      FloatRun f; f.SetFac(*Pack(a)); f.Call(s.r);
-      double got=Unpack(f.FacPacked());
-      int e; std::frexp(ref,&e); double ulp=std::ldexp(1.0,e-24);
-      double u=std::fabs(got-ref)/ulp; worst=std::max(worst,u); sum+=u;
-      if (Six(got)!=Six(ref)) { double unit=std::pow(10.0,std::floor(std::log10(std::fabs(ref)))-5); if (std::fabs(got-ref)>unit) far++; else off++; }
-    }
-    std::printf("SCAN %s: off %d far %d, ulp avg %.3f worst %.3f\n",s.r,off,far,sum/n,worst);
-  }
-}
-}}
