@@ -6,32 +6,128 @@
 ; unrounded operations (faddx, fsubx, fmulx, fdivx: 32-bit mantissas) and
 ; rounded once at the end, so that results are within about half a unit of
 ; the 24th bit. Each function reduces its argument to a short interval and
-; evaluates a polynomial there (Chebyshev fits; each table below says its
-; interval, degree and error). Constants are kept with 32 mantissa bits: five
-; bytes, the guard byte first and then the packed number.
+; evaluates a polynomial there (Chebyshev fits; each says its interval,
+; degree and error). Constants are packed numbers (4 bytes): each
+; polynomial's c_0 is exact, so the rounding of the rest is far below the
+; result's last bit, and what needs more than 24 bits (pi/2, ln 2) is split.
 ;
-; Temporaries are six-byte unpacked copies of FAC (guard byte included), so
-; nothing is rounded on the way. The polynomial loops call kpoll once a term;
-; every stretch between two calls is well below 4,000 instructions.
+; The chains of operations are written as calculator programs: `call ffc`
+; followed by one byte an operation (F_ADD ..., F_ST+n, F_KA+k, F_POLY+n)
+; and F_END; a byte costs what a call with its operand load costs in six.
+; The temporaries are six-byte unpacked copies of FAC (guard byte included),
+; so nothing is rounded on the way. ffc looks at the keyboard before every
+; operation and the polynomial loop once a term, so no stretch comes near
+; 4,000 instructions.
 
-FF_X            equ FPRAM+72        ; 6: the reduced argument
-FF_Z            equ FPRAM+78        ; 6: ff_poly's variable
-FF_K            equ FPRAM+84        ; 6: a whole multiple k, or 1+m
-FF_T            equ FPRAM+90        ; 6: ff_odd's argument
-FF_Y            equ FPRAM+96        ; 6: fpow's exponent
-FF_B            equ FPRAM+102       ; 6: fpow's base, squared as it goes
-FF_SEED         equ FPRAM+108       ; 4: RND's xorshift state, never 0
-FF_LAST         equ FPRAM+112       ; 4: RND's last number, packed
-FF_Q            equ FPRAM+116       ; 1: quadrant (SIN/COS/TAN), region (ATN)
-FF_NEG          equ FPRAM+117       ; 1: 80h when the result changes sign
-FF_E            equ FPRAM+118       ; 2: exponent or k as a whole number
-FF_N            equ FPRAM+120       ; 1: fpow's exponent as a count
-FF_KIND         equ FPRAM+121       ; 1: 0 SIN, 1 COS, 2 TAN
-FF_S            equ FPRAM+122       ; 6: fpow's product; TAN's reduced argument
+FF_T0           equ FPRAM+72        ; 6 each: the temporaries T0..T4
+FF_T1           equ FPRAM+78
+FF_T2           equ FPRAM+84
+FF_T3           equ FPRAM+90        ; fpow's exponent
+FF_T4           equ FPRAM+96        ; fpow's base
+FF_Z            equ FPRAM+108       ; 6: ff_poly's variable
+FF_Q            equ FPRAM+114       ; 1: quadrant (SIN/COS/TAN), region (ATN)
+FF_NEG          equ FPRAM+115       ; 1: 80h when the result changes sign
+FF_E            equ FPRAM+116       ; 2: an exponent or k
+FF_N            equ FPRAM+118       ; 1: fpow's exponent as a count
+FF_KIND         equ FPRAM+119       ; 1: 0 SIN, 1 COS, 2 TAN
+FF_SEED         equ FPRAM+120       ; 4: RND's xorshift state, never 0
+FF_LAST         equ FPRAM+124       ; 4: RND's last number, packed
+
+; Calculator operations. F_END ends a program; 1..7 call a core routine;
+; F_ST/F_LD/F_AR + n: Tn := FAC, FAC := Tn, ARG := Tn; F_KA/F_KF + k: ARG or
+; FAC := constant k; F_POLY + n: FAC := the degree-n polynomial whose
+; coefficients follow, highest first, in FAC.
+F_END           equ 0
+F_ADD           equ 1               ; FAC := ARG + FAC
+F_SUB           equ 2               ; FAC := ARG - FAC
+F_MUL           equ 3
+F_DIV           equ 4               ; FAC := ARG / FAC
+F_MOV           equ 5               ; ARG := FAC
+F_INT           equ 6
+F_MOVFA         equ 7               ; FAC := ARG
+F_ST            equ 20h
+F_LD            equ 40h
+F_AR            equ 60h
+F_KA            equ 80h
+F_KF            equ 0A0h
+F_POLY          equ 0C0h
+; the constants, by their place in ffk_base
+F_HALF          equ 0
+F_ONE           equ 1
+F_MONE          equ 2
+F_2PI           equ 3
+F_PI2A          equ 4
+F_PI2B          equ 5
+F_PI2C          equ 6
+F_RLN2          equ 7
+F_LN2A          equ 8
+F_LN2B          equ 9
 
 ffunc_start:
 
-; ---- helpers -----------------------------------------------------------
+; ---- the calculator ------------------------------------------------------
+
+; ffc: runs the program that follows the call (see above), then goes on
+; after its F_END. Changes AF, BC, DE, HL.
+ffc:            pop hl
+ffc_loop:       call kpoll
+                ld a,(hl)
+                inc hl
+                or a
+                jr nz,ffc_op
+                jp (hl)
+ffc_op:         cp F_POLY
+                jr c,ffc_one
+                and 1Fh
+                call ff_poly
+                jr ffc_loop
+ffc_one:        push hl
+                call ffc_do
+                pop hl
+                jr ffc_loop
+ffc_do:         ld c,a
+                and 1Fh
+                ld b,a
+                xor c                   ; the operation's top three bits
+                jr z,ffc_fn
+                cp F_KA
+                jr nc,ffc_k
+                ld a,b                  ; Tn is at FF_T0 + 6n
+                add a,a
+                add a,b
+                add a,a
+                ld hl,FF_T0
+                call ffc_at
+                ld a,c
+                cp F_LD
+                jr c,ff_save
+                cp F_AR
+                jr c,ff_load
+                jr ff_arg
+ffc_k:          ld a,b                  ; constant k at ffk_base + 4k
+                add a,a
+                add a,a
+                ld hl,ffk_base
+                call ffc_at
+                ld a,c
+                cp F_KF
+                jp c,fldarg
+                jp fldhl
+ffc_fn:         ld a,b
+                add a,a
+                ld hl,ffc_fns-2
+                call ffc_at
+                ld a,(hl)
+                inc hl
+                ld h,(hl)
+                ld l,a
+                jp (hl)
+; ffc_at: HL += A.
+ffc_at:         add a,l
+                ld l,a
+                ret nc
+                inc h
+                ret
 
 ; ff_save: the six bytes at HL := FAC. ff_load: FAC := the six bytes at HL.
 ; ff_arg: ARG := the six bytes at HL. All change BC, DE and HL.
@@ -45,40 +141,16 @@ ff_copy:        ld bc,6
                 ldir
                 ret
 
-; ff_argk: ARG := the five-byte constant at HL (guard byte, packed number);
-; ff_fack: FAC := it. HL is left past the constant; change A, BC and DE.
-; They also look at the keyboard: they come before nearly every operation.
-ff_fack:        ld de,FAC
-                jr ff_ldk
-ff_argk:        ld de,ARG
-ff_ldk:         ld bc,3                 ; guard, bits 7..0, bits 15..8
-                ldir
-                ld a,(hl)
-                ld c,a
-                or 80h                  ; the leading 1
-                ld (de),a
-                inc hl
-                inc de
-                ld a,(hl)               ; exponent
-                ld (de),a
-                inc hl
-                inc de
-                ld a,c
-                and 80h                 ; sign
-                ld (de),a
-                jp kpoll
-
-; ff_poly: FAC := c_n z^n + ... + c_1 z + c_0 for z = FAC. HL points at the
-; table: the degree n, then c_n ... c_0 as five-byte constants (Horner's
-; rule, unrounded). Changes FF_Z.
-ff_poly:        push hl
+; ff_poly: FAC := c_n z^n + ... + c_1 z + c_0 for z = FAC. A is n, HL
+; points at c_n ... c_0, packed numbers (Horner's rule, unrounded); HL is
+; left past c_0. Changes FF_Z and IX.
+ff_poly:        push af
+                push hl
                 ld hl,FF_Z
                 call ff_save
                 pop hl
-                ld a,(hl)
+                call fldhl
                 inc hl
-                push af
-                call ff_fack
                 pop af
 ffh_loop:       push af
                 push hl
@@ -86,37 +158,20 @@ ffh_loop:       push af
                 call ff_arg
                 call fmulx
                 pop hl
-                call ff_argk
+                call fldarg
+                inc hl
                 push hl
                 call faddx
+                call kpoll
                 pop hl
                 pop af
                 dec a
                 jr nz,ffh_loop
                 ret
 
-; ff_odd: FAC := u P(u^2) for u = FAC and the polynomial P at HL (as
-; ff_poly). ff_even: FAC := P(u^2). Change FF_T and FF_Z.
-ff_odd:         push hl
-                ld hl,FF_T
-                call ff_save
-                call fmovaf
-                call fmulx
-                pop hl
-                call ff_poly
-                call fmovaf             ; fmulx leaves out ARG's guard byte:
-                ld hl,FF_T              ; the 32-bit factors go in FAC
-                call ff_load
-                jp fmulx
-ff_even:        push hl
-                call fmovaf
-                call fmulx
-                pop hl
-                jp ff_poly
-
 ; ff_low2: A := (FAC mod 4) for a whole FAC of 1 or more (any sign; 0 from
-; 2^24 up, where every number is a multiple of 4). Shifts the integer part
-; of the mantissa out through D; changes BC, D, HL.
+; 2^24 up, where every number is a multiple of 4, and for 0). Shifts the
+; integer part of the mantissa out through D; changes BC, D, HL.
 ff_low2:        ld a,(FAC_EXP)
                 sub 128
                 cp 25
@@ -155,27 +210,17 @@ fsqr:           ld a,(FAC_EXP)
                 ld a,128
                 sub b
                 ld (FAC_EXP),a
-                ld hl,FF_X
-                call ff_save
-                ld hl,ffy_sqr
-                call ff_poly
-                ld a,2
-ffq_newton:     push af
-                ld hl,FF_K
-                call ff_save
-                ld hl,FF_X
-                call ff_arg
-                call fdivx              ; m/y
-                ld hl,FF_K
-                call ff_arg
-                call faddx
-                ld hl,FAC_EXP           ; halved: y is never 0 here
-                dec (hl)
-                call kpoll
-                pop af
-                dec a
-                jr nz,ffq_newton
-                ld a,(FF_E)             ; exponent += E>>1 - 64 + (E odd)
+                call ffc
+ffq_data:       db F_ST+0,F_POLY+3
+                ; sqrt(m), m in [.25,1), Chebyshev fit degree 3 (start for Newton); max error 0.000902 (2^-10.1)
+                db 0BDh,095h,077h,07Eh  ; 0.241782143712
+                db 058h,09Dh,0BDh,080h  ; -0.740682125092
+                db 0E0h,01Ah,023h,081h  ; 1.27425765991
+                db 0CBh,07Ah,066h,07Eh  ; 0.225077793002
+                db F_ST+1,F_AR+0,F_DIV,F_AR+1,F_ADD,F_KA+F_HALF,F_MUL
+                db F_ST+1,F_AR+0,F_DIV,F_AR+1,F_ADD,F_KA+F_HALF,F_MUL
+                db F_END
+ffq_data_end:   ld a,(FF_E)             ; exponent += E>>1 - 64 + (E odd)
                 srl a
                 ld b,64
                 jr nc,ffq_even
@@ -198,7 +243,7 @@ ff_done:        call fround
 ; ffe_core: FAC := e^FAC unrounded (FAC may carry a guard byte). k is the
 ; whole number nearest x/ln2 and r = x - k ln2 (ln2 split in a 24-bit part,
 ; so that k times it is exact, and the rest), |r| <= ln2/2; e^x = e^r 2^k.
-; Changes FF_X, FF_K, FF_E, FF_Z.
+; Changes T0, T1, FF_E, FF_Z.
 ffe_core:       ld a,(FAC_EXP)
                 or a
                 jp z,fone
@@ -208,48 +253,24 @@ ffe_core:       ld a,(FAC_EXP)
                 and 80h
                 jp z,e_ov
                 jp fzero
-ffe_small:      ld hl,FF_X
-                call ff_save
-                ld hl,ffk_rln2
-                call ff_argk
-                call fmulx
-                ld hl,ffk_half
-                call ff_argk
-                call faddx
-                call fint               ; k = INT(x/ln2 + 1/2)
-                ld hl,0
-                ld a,(FAC_EXP)
-                or a
-                jr nz,ffe_k
+ffe_small:      call ffc
+ffe_k_data:     db F_ST+0,F_KA+F_RLN2,F_MUL,F_KA+F_HALF,F_ADD,F_INT,F_ST+1,F_END
+ffe_k_data_end: call facint             ; k = INT(x/ln2 + 1/2); FAC stays k
                 ld (FF_E),hl
-                ld hl,FF_X              ; k = 0: r = x
-                call ff_load
-                jr ffe_poly
-ffe_k:          ld hl,FF_K
-                call ff_save
-                call facint
-                ld (FF_E),hl
-                ld hl,FF_K
-                call ff_load
-                ld hl,ffk_ln2a
-                call ff_argk
-                call fmulx              ; exact
-                ld hl,FF_X
-                call ff_arg
-                call fsubx              ; exact too: x and k ln2a are close
-                ld hl,FF_X
-                call ff_save
-                ld hl,ffk_ln2b
-                call ff_fack
-                ld hl,FF_K
-                call ff_arg
-                call fmulx
-                ld hl,FF_X
-                call ff_arg
-                call fsubx
-ffe_poly:       ld hl,ffy_exp
-                call ff_poly            ; e^r, between .7 and 1.5
-                ld hl,(FF_E)            ; exponent + k, in 16 bits
+                call ffc
+ffe_r_data:     db F_KA+F_LN2A,F_MUL,F_AR+0,F_SUB       ; exact: x, k ln2a close
+                db F_ST+0,F_KF+F_LN2B,F_AR+1,F_MUL,F_AR+0,F_SUB
+                db F_POLY+6             ; e^r, between .7 and 1.5
+                ; exp(r) = 1 + r + r^2 Q(r), |r| <= ln(2)/2+.001, Chebyshev fit degree 6; max error 1.01e-08 (2^-26.6)
+                db 038h,089h,036h,077h  ; 0.00139263924211
+                db 06Ah,006h,009h,07Ah  ; 0.00836334563792
+                db 08Ch,0AAh,02Ah,07Ch  ; 0.0416665524244
+                db 06Eh,0AAh,02Ah,07Eh  ; 0.166665762663
+                db 000h,000h,000h,080h  ; 0.5
+                db 000h,000h,000h,081h  ; 1
+                db 000h,000h,000h,081h  ; 1
+                db F_END
+ffe_r_data_end: ld hl,(FF_E)            ; exponent + k, in 16 bits
                 ld a,(FAC_EXP)
                 ld e,a
                 ld d,0
@@ -281,14 +302,14 @@ flog:           ld a,(FAC_EXP)
 
 ; ffl_core: FAC := ln FAC unrounded, for FAC > 0. x = m 2^e with m in
 ; [sqrt(.5), sqrt(2)); ln m = s Q(s^2) with s = (1-m)/(1+m), |s| < .172
-; (1-m is exact, so LOG near 1 keeps its relative accuracy); then + e ln2.
-; Changes FF_X, FF_K, FF_E, FF_T, FF_Z.
+; (1-m is exact, so LOG near 1 keeps its relative accuracy); then + e ln2,
+; the small part of ln2 first. Changes T0, T1, T2, FF_E, FF_Z.
 ffl_core:       ld a,(FAC_EXP)
                 ld (FF_E),a
                 ld a,128
                 ld (FAC_EXP),a          ; m in [.5,1)
                 ld hl,ffk_rsqr2
-                call ff_argk
+                call fldarg
                 call fcmp
                 cp 4
                 jr nz,ffl_m
@@ -296,29 +317,22 @@ ffl_core:       ld a,(FAC_EXP)
                 inc (hl)
                 ld hl,FF_E
                 dec (hl)
-ffl_m:          ld hl,FF_X
-                call ff_save
-                ld hl,ffk_one
-                call ff_argk
-                call faddx              ; 1+m
-                ld hl,FF_K
-                call ff_save
-                ld hl,FF_X
-                call ff_load
-                ld hl,ffk_one
-                call ff_argk
-                call fsubx              ; 1-m
-                call fmovaf
-                ld hl,FF_K
-                call ff_load
-                call fdivx              ; s
-                ld hl,ffy_log
-                call ff_odd             ; ln m
-                ld a,(FF_E)
+ffl_m:          call ffc
+ffl_s_data:     db F_ST+0,F_KA+F_ONE,F_ADD,F_ST+1       ; 1+m
+                db F_LD+0,F_KA+F_ONE,F_SUB,F_MOV        ; 1-m
+                db F_LD+1,F_DIV,F_ST+2,F_MOV,F_MUL      ; s, s^2
+                db F_POLY+3
+                ; ln(m)/s = -2 + z Q(z), s=(1-m)/(1+m), z=s^2, m in [sqrt(.5),sqrt(2)], Chebyshev fit degree 3; max error 2.53e-09 (2^-28.6)
+                db 008h,073h,097h,07Fh  ; -0.29579949379
+                db 018h,0BEh,0CCh,07Fh  ; -0.399887800217
+                db 0AEh,0AAh,0AAh,080h  ; -0.666666865349
+                db 000h,000h,080h,082h  ; -2
+                db F_MOV,F_LD+2,F_MUL,F_END             ; 32-bit s in FAC
+ffl_s_data_end: ld a,(FF_E)
                 sub 128                 ; e, -128..127
                 ret z
                 push af
-                ld hl,FF_X
+                ld hl,FF_T0
                 call ff_save
                 pop af
                 ld l,a
@@ -326,13 +340,10 @@ ffl_m:          ld hl,FF_X
                 sbc a,a
                 ld h,a
                 call fltint
-                call fmovaf
-                ld hl,ffk_ln2
-                call ff_fack
-                call fmulx
-                ld hl,FF_X
-                call ff_arg
-                jp faddx
+                call ffc
+ffl_e_data:     db F_ST+1,F_KA+F_LN2B,F_MUL,F_AR+0,F_ADD
+                db F_ST+0,F_LD+1,F_KA+F_LN2A,F_MUL,F_AR+0,F_ADD,F_END
+ffl_e_data_end: ret
 
 ; ---- ATN -----------------------------------------------------------------
 
@@ -347,52 +358,54 @@ fatn:           ld a,(FAC_EXP)
                 ld (FF_NEG),a
                 xor a
                 ld (FAC_SGN),a
-                ld (FF_Q),a
+                ld (FF_Q),a             ; nothing to add
                 ld hl,ffk_sqr2m1
-                call ff_argk
+                call fldarg
                 call fcmp
                 dec a                   ; 1: ARG < FAC
                 jr nz,ffa_poly
                 ld hl,ffk_sqr2p1
-                call ff_argk
+                call fldarg
                 call fcmp
                 dec a
                 jr z,ffa_big
                 ld a,1
-                ld (FF_Q),a
-                ld hl,FF_X
-                call ff_save
-                ld hl,ffk_one
-                call ff_argk
-                call faddx              ; x+1
-                ld hl,FF_K
-                call ff_save
-                ld hl,FF_X
-                call ff_load
-                ld hl,ffk_mone
-                call ff_argk
-                call faddx              ; x-1, exact
-                call fmovaf
-                ld hl,FF_K
-                call ff_load
-                call fdivx
-                jr ffa_poly
+                ld (FF_Q),a             ; pi/4
+                call ffc
+ffa_m_data:     db F_ST+0,F_KA+F_ONE,F_ADD,F_ST+1       ; x+1
+                db F_LD+0,F_KA+F_MONE,F_ADD,F_MOV       ; x-1, exact
+                db F_LD+1,F_DIV,F_END
+ffa_m_data_end: jr ffa_poly
 ffa_big:        ld a,2
-                ld (FF_Q),a
-                ld hl,ffk_mone
-                call ff_argk
-                call fdivx              ; -1/x
-ffa_poly:       ld hl,ffy_atn
-                call ff_odd
-                ld a,(FF_Q)
+                ld (FF_Q),a             ; pi/2
+                call ffc
+ffa_b_data:     db F_KA+F_MONE,F_DIV,F_END              ; -1/x
+ffa_b_data_end:
+ffa_poly:       call ffc
+ffa_p_data:     db F_ST+0,F_MOV,F_MUL,F_POLY+5
+                ; atn(u)/u = 1 + z Q(z) in z=u^2, |u| <= sqrt(2)-1, Chebyshev fit degree 5; max error 2.75e-09 (2^-28.4)
+                db 0AFh,022h,084h,07Dh  ; -0.0645192787051
+                db 018h,008h,05Ch,07Dh  ; 0.107437312603
+                db 01Bh,010h,092h,07Eh  ; -0.142639562488
+                db 098h,0CBh,04Ch,07Eh  ; 0.199995398521
+                db 0AAh,0AAh,0AAh,07Fh  ; -0.333333313465
+                db 000h,000h,000h,081h  ; 1
+                db F_MOV,F_LD+0,F_MUL,F_END
+ffa_p_data_end: ld a,(FF_Q)
                 or a
                 jr z,ffa_sign
-                ld hl,ffk_pi4
                 dec a
-                jr z,ffa_add
-                ld hl,ffk_pi2
-ffa_add:        call ff_argk
-                call faddx
+                jr nz,ffa_add
+                call ffc                ; t + pi/4 as (2t + pi/2)/2
+ffa_d_data:     db F_MOV,F_ADD,F_END
+ffa_d_data_end:
+ffa_add:        call ffc                ; pi/2 from its small end
+ffa_a_data:     db F_KA+F_PI2C,F_ADD,F_KA+F_PI2B,F_ADD,F_KA+F_PI2A,F_ADD,F_END
+ffa_a_data_end: ld a,(FF_Q)
+                dec a
+                jr nz,ffa_sign
+                ld hl,FAC_EXP           ; never 0 here
+                dec (hl)
 ffa_sign:       call fround
                 ld a,(FF_NEG)
                 ld (FAC_SGN),a
@@ -405,6 +418,9 @@ ffa_sign:       call fround
 ; x = k pi/2 + r with |r| <= pi/4; by k mod 4 the result is +-sin r or
 ; +-cos r (TAN: their quotient). Beyond 2^24, where a number's neighbours
 ; are more than a turn apart and its angle means nothing, ?FC.
+; pi/2 is split in three: two parts of 15 bits, whose products with k
+; (below 2^17, i.e. x below about 2E5) are exact, and the rest, so r keeps
+; its accuracy even next to a multiple of pi/2.
 fsin:           xor a
                 jr ffs_go
 fcos:           ld a,1
@@ -423,8 +439,15 @@ ffs_go:         push de
 ffs_odd:        ld a,(FAC_EXP)
                 cp 128+25
                 jp nc,e_fc
-                call ffs_reduce
-                ld a,(FF_KIND)
+                call ffc
+ffs_k_data:     db F_ST+0,F_KA+F_2PI,F_MUL,F_KA+F_HALF,F_ADD,F_INT,F_END
+ffs_k_data_end: call ff_low2
+                ld (FF_Q),a
+                call ffc
+ffs_r_data:     db F_ST+1,F_KF+F_PI2A,F_AR+1,F_MUL,F_AR+0,F_SUB
+                db F_ST+0,F_KF+F_PI2B,F_AR+1,F_MUL,F_AR+0,F_SUB
+                db F_ST+0,F_KF+F_PI2C,F_AR+1,F_MUL,F_AR+0,F_SUB,F_END
+ffs_r_data_end: ld a,(FF_KIND)
                 cp 2
                 jr z,ffs_tan
                 ld hl,FF_Q              ; COS x = SIN(x + pi/2)
@@ -432,11 +455,9 @@ ffs_odd:        ld a,(FAC_EXP)
                 ld (hl),a
                 rra
                 jr c,ffs_cos
-                ld hl,ffy_sin
-                call ff_odd
+                call ffs_sinr
                 jr ffs_sign
-ffs_cos:        ld hl,ffy_cos
-                call ff_even
+ffs_cos:        call ffs_cosr
 ffs_sign:       ld a,(FF_Q)             ; quadrants 2 and 3: negative
                 and 2
                 rrca
@@ -454,70 +475,46 @@ ffs_flip:       ld hl,FF_NEG
                 ld (FAC_SGN),a
 ffs_end:        pop de
                 ret
-ffs_tan:        ld hl,FF_S
-                call ff_save
-                ld hl,ffy_sin
-                call ff_odd
-                ld hl,FF_K
-                call ff_save            ; sin r
-                ld hl,FF_S
-                call ff_load
-                ld hl,ffy_cos
-                call ff_even            ; cos r
+ffs_tan:        call ffs_sinr
+                call ffc
+ffs_t_data:     db F_ST+4,F_LD+2,F_END  ; sin r; r again
+ffs_t_data_end: call ffs_cosr
                 ld a,(FF_Q)
                 rra
                 jr c,ffs_cot
-                ld hl,FF_K
-                call ff_arg
-                call fdivx              ; sin r / cos r
+                call ffc
+ffs_tn_data:    db F_AR+4,F_DIV,F_END   ; sin r / cos r
+ffs_tn_data_end:
                 xor a
                 jr ffs_flip
-ffs_cot:        call fmovaf
-                ld hl,FF_K
-                call ff_load
-                call fdivx              ; -cos r / sin r
+ffs_cot:        call ffc
+ffs_ct_data:    db F_MOV,F_LD+4,F_DIV,F_END     ; -cos r / sin r
+ffs_ct_data_end:
                 ld a,80h
                 jr ffs_flip
 
-; ffs_reduce: FAC = x >= 0 (below 2^24) becomes r = x - k pi/2, unrounded,
-; and FF_Q := k mod 4. pi/2 is split in three: two parts of 15 bits, whose
-; products with k (below 2^17, i.e. x below about 2E5) are exact, and the
-; rest, so r keeps its accuracy even next to a multiple of pi/2.
-ffs_reduce:     xor a
-                ld (FF_Q),a
-                ld hl,FF_X
-                call ff_save
-                ld hl,ffk_2pi
-                call ff_argk
-                call fmulx
-                ld hl,ffk_half
-                call ff_argk
-                call faddx
-                call fint               ; k
-                ld a,(FAC_EXP)
-                or a
-                jr nz,ffs_k
-                ld hl,FF_X              ; k = 0: r = x
-                jp ff_load
-ffs_k:          call ff_low2
-                ld (FF_Q),a
-                ld hl,FF_K
-                call ff_save
-                ld hl,ffk_pi2a
-                call ffs_sub
-                ld hl,ffk_pi2b
-                call ffs_sub
-                ld hl,ffk_pi2c
-; ffs_sub: FF_X := FAC := FF_X - k c for the constant c at HL.
-ffs_sub:        call ff_fack
-                ld hl,FF_K
-                call ff_arg
-                call fmulx
-                ld hl,FF_X
-                call ff_arg
-                call fsubx
-                ld hl,FF_X
-                jp ff_save
+; ffs_sinr: FAC := sin r for r = FAC, leaving r in T2. ffs_cosr: cos r.
+ffs_sinr:       call ffc
+ffs_sn_data:    db F_ST+2,F_MOV,F_MUL,F_POLY+3
+                ; sin(r)/r = 1 + z Q(z) in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 3; max error 1.28e-08 (2^-26.2)
+                db 066h,061h,0CDh,074h  ; -0.000195866072318
+                db 00Eh,086h,008h,07Ah  ; 0.00833274237812
+                db 0A9h,0AAh,0AAh,07Eh  ; -0.166666641831
+                db 000h,000h,000h,081h  ; 1
+                db F_MOV,F_LD+2,F_MUL,F_END
+ffs_sn_data_end:
+                ret
+ffs_cosr:       call ffc
+ffs_cs_data:    db F_MOV,F_MUL,F_POLY+4
+                ; cos(r) in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 4; max error 4.87e-11 (2^-34.3)
+                db 0B5h,07Eh,04Ch,071h  ; 2.43776976276e-05
+                db 0AEh,003h,0B6h,077h  ; -0.00138865946792
+                db 09Dh,0AAh,02Ah,07Ch  ; 0.0416666157544
+                db 000h,000h,080h,080h  ; -0.5
+                db 000h,000h,000h,081h  ; 1
+                db F_END
+ffs_cs_data_end:
+                ret
 
 ; ---- the power operator --------------------------------------------------
 
@@ -528,82 +525,62 @@ ffs_sub:        call ff_fack
 ; why larger ones take e^(y ln|x|), the sign from y's parity. A negative x
 ; with a fractional y is ?FC.
 fpow:           push de
-                ld hl,ARG
-                ld de,FF_B
-                ld bc,6
-                ldir
-                ld hl,FF_Y
-                call ff_save
-                xor a
+                call ffc
+ffp_a_data:     db F_ST+3,F_MOVFA,F_ST+4,F_END  ; T3 y, T4 x
+ffp_a_data_end: xor a
                 ld (FF_NEG),a
-                ld a,(FAC_EXP)
+                ld a,(FF_T3+4)
                 or a
                 jr nz,ffp_y
                 call fone
                 jp ffp_end
-ffp_y:          ld a,(FF_B+4)
+ffp_y:          ld a,(FF_T4+4)
                 or a
                 jr nz,ffp_x
-                ld a,(FAC_SGN)          ; 0^y
+                ld a,(FF_T3+5)          ; 0^y
                 and 80h
                 jp nz,e_dz
                 call fzero
                 jp ffp_end
-ffp_x:          call fint
-                ld hl,FF_Y
-                call ff_arg
-                call fcmp
+ffp_x:          call ffc
+ffp_i_data:     db F_LD+3,F_INT,F_AR+3,F_END
+ffp_i_data_end: call fcmp
                 cp 2
-                jp nz,ffp_frac
-                ld a,(FF_Y+4)
+                jr nz,ffp_frac
+                ld a,(FF_T3+4)
                 cp 128+8
                 jr nc,ffp_bigint
                 call facint             ; -127..127
-                ld a,(FF_Y+5)
+                ld a,(FF_T3+5)
                 and 80h
                 ld a,l
                 jr z,ffp_pos
                 neg
                 push af
-                ld hl,FF_B
+                call ffc
+ffp_r_data:     db F_LD+4,F_KA+F_ONE,F_DIV,F_ST+4,F_END ; 1/x
+ffp_r_data_end: pop af
+ffp_pos:        add a,a                 ; n's bits from the top, a marker
+                inc a                   ; bit below them
+ffp_top:        add a,a
+                jr nc,ffp_top           ; n's leading 1 out: the product is x
+                ld (FF_N),a
+                ld hl,FF_T4
                 call ff_load
-                ld hl,ffk_one
-                call ff_argk
-                call fdivx              ; 1/x
-                ld hl,FF_B
-                call ff_save
-                pop af
-ffp_pos:        ld (FF_N),a
-                call fone
-                ld hl,FF_S
-                call ff_save
-ffp_loop:       ld hl,FF_N
+ffp_loop:       ld hl,FF_N              ; per bit: square, times x when set
                 ld a,(hl)
-                srl a
+                add a,a
                 ld (hl),a
-                jr nc,ffp_sq
-                ld hl,FF_S              ; the bit is set: product times x^(2^j)
-                call ff_load
-                ld hl,FF_B
-                call ff_arg
-                call fmulx
-                ld hl,FF_S
-                call ff_save
-ffp_sq:         ld a,(FF_N)
-                or a
-                jr z,ffp_done           ; no square beyond the last bit
-                ld hl,FF_B
-                call ff_load
-                call fmovaf
-                call fmulx
-                ld hl,FF_B
-                call ff_save
-                call kpoll
-                jr ffp_loop
-ffp_done:       ld hl,FF_S
-                call ff_load
-                jr ffp_round
-ffp_bigint:     ld a,(FF_B+5)           ; |y| >= 128, whole
+                jr z,ffp_round          ; the marker: no bits left
+                push af
+                call ffc
+ffp_s_data:     db F_MOV,F_MUL,F_END
+ffp_s_data_end: pop af
+                jr nc,ffp_loop
+                call ffc                ; x itself, exact: only 1/x rounds
+ffp_m_data:     db F_AR+4,F_MUL,F_END
+ffp_m_data_end: jr ffp_loop
+ffp_bigint:     ld a,(FF_T4+5)          ; |y| >= 128, whole
                 and 80h
                 jr z,ffp_log
                 call ff_low2
@@ -612,18 +589,17 @@ ffp_bigint:     ld a,(FF_B+5)           ; |y| >= 128, whole
                 ld a,80h                ; odd power of a negative number
                 ld (FF_NEG),a
                 jr ffp_log
-ffp_frac:       ld a,(FF_B+5)
+ffp_frac:       ld a,(FF_T4+5)
                 and 80h
                 jp nz,e_fc
-ffp_log:        ld hl,FF_B
+ffp_log:        ld hl,FF_T4
                 call ff_load
                 xor a
                 ld (FAC_SGN),a
                 call ffl_core
-                ld hl,FF_Y
-                call ff_arg
-                call fmulx
-                call ffe_core
+                call ffc
+ffp_l_data:     db F_AR+3,F_MUL,F_END
+ffp_l_data_end: call ffe_core
 ffp_round:      call fround
                 ld a,(FF_NEG)
                 or a
@@ -771,75 +747,28 @@ frndmix:        ld a,(FF_SEED)
 ffunc_end:
 
 ; ---- constants -------------------------------------------------------------
-; Five bytes each: the guard byte (mantissa bits below the 24), then the
-; packed number. Computed once with 50-digit arithmetic; the polynomial
-; tables are Chebyshev fits (nearly minimax) on the interval given, the error
-; the fit's largest on it.
+; Packed numbers, rounded from 50-digit arithmetic; the polynomials,
+; in the programs above, are Chebyshev fits (nearly minimax) on the interval
+; given, the error the fit's largest on it.
 
 ffunc_data:
-; pi/2 in three parts: 15 bits, 15 bits and the rest (a+b+c is within 1E-19)
-ffk_pi2a        db 000h,000h,00Eh,049h,081h  ; 1.57079632679 (15 bits)
-ffk_pi2b        db 000h,000h,050h,06Dh,072h  ; 5.65807011466e-5 (15 bits)
-ffk_pi2c        db 08Dh,030h,05Ah,008h,063h  ; 9.92093579681e-10
-ffk_2pi         db 06Eh,083h,0F9h,022h,080h  ; 0.636619772368
-ffk_half        db 000h,000h,000h,000h,080h  ; 0.5
-ffk_one         db 000h,000h,000h,000h,081h  ; 1
-ffk_mone        db 000h,000h,000h,080h,081h  ; -1
-ffk_sqr2m1      db 0D0h,0CCh,013h,054h,07Fh  ; 0.414213562373
-ffk_sqr2p1      db 09Ah,079h,082h,01Ah,082h  ; 2.41421356237
-ffk_pi4         db 0A2h,0DAh,00Fh,049h,080h  ; 0.785398163397
-ffk_pi2         db 0A2h,0DAh,00Fh,049h,081h  ; 1.57079632679
-ffk_rsqr2       db 034h,0F3h,004h,035h,080h  ; 0.707106781187
-ffk_ln2         db 0F8h,017h,072h,031h,080h  ; 0.69314718056
-ffk_rln2        db 029h,03Bh,0AAh,038h,081h  ; 1.44269504089
-ffk_ln2a        db 000h,018h,072h,031h,080h  ; 0.69314718056
-ffk_ln2b        db 065h,008h,0E3h,082h,064h  ; -1.90465429996e-9
-; ffy_sin: sin(r)/r in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 4; max error 4.44e-12 (2^-37.7)
-ffy_sin         db 4
-                db 059h,04Dh,058h,036h,06Eh  ; 2.71715119798e-6
-                db 07Ch,065h,007h,0D0h,074h  ; -0.000198391811612
-                db 092h,083h,088h,008h,07Ah  ; 0.0083333287127
-                db 0A5h,0AAh,0AAh,0AAh,07Eh  ; -0.166666666309
-                db 000h,000h,000h,000h,081h  ; 0.999999999996
-; ffy_cos: cos(r) in z=r^2, |r| <= pi/4+.002, Chebyshev fit degree 4; max error 4.87e-11 (2^-34.3)
-ffy_cos         db 4
-                db 09Ch,0B4h,07Eh,04Ch,071h  ; 2.43776969202e-5
-                db 030h,0AEh,003h,0B6h,077h  ; -0.00138865948972
-                db 00Ch,09Dh,0AAh,02Ah,07Ch  ; 0.041666615927
-                db 0DEh,0FFh,0FFh,0FFh,07Fh  ; -0.49999999607
-                db 000h,000h,000h,000h,081h  ; 0.999999999951
-; ffy_atn: atn(u)/u in z=u^2, |u| <= sqrt(2)-1, Chebyshev fit degree 6; max error 2.15e-11 (2^-35.4)
-ffy_atn         db 6
-                db 091h,00Fh,0C5h,040h,07Ch  ; 0.0470629318277
-                db 09Ch,02Fh,02Ch,0ADh,07Dh  ; -0.0845569342972
-                db 0B1h,07Fh,01Bh,062h,07Dh  ; 0.110404012299
-                db 03Ch,04Fh,03Eh,092h,07Eh  ; -0.142815816921
-                db 0B0h,07Eh,0CCh,04Ch,07Eh  ; 0.199998836019
-                db 040h,0AAh,0AAh,0AAh,07Fh  ; -0.333333320943
-                db 000h,000h,000h,000h,081h  ; 0.999999999978
-; ffy_log: ln(m)/s with s=(1-m)/(1+m), in z=s^2, m in [sqrt(.5),sqrt(2)], Chebyshev fit degree 4; max error 8.62e-12 (2^-36.8)
-ffy_log         db 4
-                db 0B8h,04Eh,0D9h,0F1h,07Eh  ; -0.236180524822
-                db 009h,059h,019h,092h,07Fh  ; -0.285349638309
-                db 056h,04Eh,0CDh,0CCh,07Fh  ; -0.400003860468
-                db 06Dh,0AAh,0AAh,0AAh,080h  ; -0.666666652408
-                db 000h,000h,000h,080h,082h  ; -2.00000000001
-; ffy_exp: exp(r), |r| <= ln(2)/2+.001, Chebyshev fit degree 7; max error 4.3e-11 (2^-34.4)
-ffy_exp         db 7
-                db 029h,001h,0C0h,050h,074h  ; 0.000199079530413
-                db 068h,0D2h,0D4h,036h,077h  ; 0.00139489239149
-                db 072h,052h,088h,008h,07Ah  ; 0.00833328296094
-                db 0EBh,030h,0AAh,02Ah,07Ch  ; 0.0416662131159
-                db 0C0h,0AAh,0AAh,02Ah,07Eh  ; 0.166666667884
-                db 02Fh,000h,000h,000h,080h  ; 0.500000010961
-                db 000h,000h,000h,000h,081h  ; 0.999999999995
-                db 000h,000h,000h,000h,081h  ; 0.999999999959
-; ffy_sqr: sqrt(m), m in [.25,1), Chebyshev fit degree 3 (start for Newton); max error 0.000902 (2^-10.1)
-ffy_sqr         db 3
-                db 0DAh,0BCh,095h,077h,07Eh  ; 0.241782141523
-                db 0F1h,057h,09Dh,0BDh,080h  ; -0.740682121706
-                db 0D2h,0DFh,01Ah,023h,081h  ; 1.27425763869
-                db 08Fh,0CAh,07Ah,066h,07Eh  ; 0.225077786432
+ffc_fns         dw faddx,fsubx,fmulx,fdivx,fmovaf,fint,fmovfa   ; F_ADD ... F_MOVFA
+; ffk_base: the constants the programs name, in the order of F_HALF ...;
+; pi/2 in three parts: 15 bits, 15 bits and the rest (a+b+c within 1E-19)
+ffk_base:
+                db 000h,000h,000h,080h  ; 0.5
+                db 000h,000h,000h,081h  ; 1
+                db 000h,000h,080h,081h  ; -1
+                db 083h,0F9h,022h,080h  ; 0.636619746685
+                db 000h,00Eh,049h,081h  ; 1.57073974609 (15 bits)
+                db 000h,050h,06Dh,072h  ; 5.6579709053e-05 (15 bits)
+                db 031h,05Ah,008h,063h  ; 9.92093629471e-10
+                db 03Bh,0AAh,038h,081h  ; 1.44269502163
+                db 018h,072h,031h,080h  ; 0.693147182465, ln2a: k ln2a is exact
+                db 008h,0E3h,082h,064h  ; -1.90465421213e-09
+ffk_rsqr2       db 0F3h,004h,035h,080h  ; 0.707106769085
+ffk_sqr2m1      db 0CDh,013h,054h,07Fh  ; 0.414213567972
+ffk_sqr2p1      db 07Ah,082h,01Ah,082h  ; 2.41421365738
 ffk_rndseed     db 035h,0C6h,01Eh,0A7h  ; any non-zero state
 ffk_rndkey      db 09Dh,04Ah,033h,05Ch  ; bit 23 (byte 2, bit 7) must stay 0
 ffunc_data_end:
