@@ -90,16 +90,11 @@ pr_tab:
                 call pr_arg
                 ld hl,CURCOL
                 sub (hl)
-                jr c,pr_after
-                jr z,pr_after
-                ld b,a
-pt_pad:
-                ld a,' '
-                rst R_PUTC
-                djnz pt_pad
-                jr pr_after
+                jr c,pr_after           ; already past it
+                jr pr_count
 pr_spc:
                 call pr_arg
+pr_count:
                 ld b,a
                 inc b
 ps_pad:

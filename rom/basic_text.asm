@@ -207,12 +207,12 @@ stmttab:
                 defw s_def
 
 fntab:
-                defw fn_abs
-                defw fn_sgn
-                defw fn_int
+                defw fabs
+                defw fsgn
+                defw fint
                 defw fn_peek
                 defw fn_fre
-                defw fn_rnd
+                defw frnd
                 defw fn_len
                 defw fn_asc
                 defw fn_val
@@ -222,14 +222,17 @@ fntab:
                 defw fn_right
                 defw fn_mid
                 defw fn_inkey
-                defw fn_sqr
-                defw fn_sin
-                defw fn_cos
-                defw fn_tan
-                defw fn_atn
-                defw fn_log
-                defw fn_exp
+                defw fsqr
+                defw fsin
+                defw fcos
+                defw ftan
+                defw fatn
+                defw flog
+                defw fexp
                 defw fn_fn
+
+; The arithmetic operations, OP_ADD to OP_POW.
+optab:          defw fadd, fsub, fmul, fdiv, fpow
 
 ; Binary operators: their characters or tokens, the most used first, then
 ; their precedences, then their operations (0: a relation, worked out by
