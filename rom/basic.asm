@@ -319,10 +319,7 @@ crunch:
                 inc de
                 jr cr_token
 cr_word:
-                call upper
-                cp 'A'
-                jr c,cr_char
-                cp 'Z'+1
+                call isalpha
                 jr nc,cr_char           ; keywords start with a letter
                 push hl
                 ld c,a                  ; C = that letter
@@ -574,6 +571,15 @@ isdigit:
                 ccf
                 ret nc
                 cp '9'+1
+                ret
+
+; isalpha: A in capitals (see upper); C when it is a letter.
+isalpha:
+                call upper
+                cp 'A'
+                ccf
+                ret nc
+                cp 'Z'+1
                 ret
 
 ; upper: A in capitals when it is a small letter.
