@@ -324,10 +324,18 @@ cr_word:
                 push hl
                 ld c,a                  ; C = that letter
                 ld b,0
-                ld hl,kwindex-2*'A'
+                ld hl,kwindex-'A'
                 add hl,bc
-                add hl,bc
-                call loadhl
+                cp KWSPLIT
+                ld a,(hl)
+                ld hl,keywords
+                jr c,cr_low
+                inc h
+cr_low:
+                add a,l
+                ld l,a
+                jr nc,cw_try
+                inc h
 cw_try:                                 ; the keywords of that letter, in turn
                 ld a,(hl)
                 cp c
