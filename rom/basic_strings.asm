@@ -43,11 +43,9 @@ pushtemp:
                 ex de,hl
                 ld hl,(TEMPPT)
                 push af
-                push de
-                ld de,TEMPEND
-                call cphlde
-                pop de
-                jp nc,e_om              ; all 16 in use
+                ld a,l                  ; (the 16 entries span under 256 bytes)
+                cp LOW TEMPEND
+                jp z,e_om               ; all 16 in use
                 pop af
                 push hl
                 ld (hl),a
@@ -71,6 +69,14 @@ newtemp:
                 dec hl
                 ret
 
+; cpfretop: compare HL with FRETOP as cphlde does. Keeps everything else.
+cpfretop:
+                push de
+                ld de,(FRETOP)
+                call cphlde
+                pop de
+                ret
+
 ; freetemp: done with the string whose descriptor is at HL. The newest
 ; temporary is dropped, and its characters too when they are the newest in
 ; the string space. Keeps HL (the descriptor stays readable until the next
@@ -88,10 +94,7 @@ freetemp:
                 inc hl
                 ld h,(hl)
                 ld l,a                  ; its characters
-                push de
-                ld de,(FRETOP)
-                call cphlde
-                pop de
+                call cpfretop
                 jr nz,ft_done
                 ld a,(de)
                 or a
@@ -360,10 +363,7 @@ strset:
                 jr nz,ss_copy
                 inc hl
                 call loadhl             ; its characters
-                push de
-                ld de,(FRETOP)
-                call cphlde
-                pop de
+                call cpfretop
                 jr c,ss_copy            ; a literal: copy it
                 call newtemp            ; take it over
                 ld (TEMPPT),hl
