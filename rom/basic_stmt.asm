@@ -284,14 +284,8 @@ gosub_hl:
 
 ; putresume: the resume point (DE, the line, its address) at HL.
 putresume:
-                ld (hl),e
-                inc hl
-                ld (hl),d
-                inc hl
                 ld bc,(CURLINE)
-                ld (hl),c
-                inc hl
-                ld (hl),b
+                call stdebc
                 inc hl
                 ld bc,(CURLPTR)
                 ld (hl),c
@@ -908,13 +902,7 @@ s_def:
                 call findvar
                 call c,newvar
                 pop bc
-                ld (hl),e               ; where the expression is
-                inc hl
-                ld (hl),d
-                inc hl
-                ld (hl),c               ; the parameter
-                inc hl
-                ld (hl),b
+                call stdebc             ; where the expression is, the parameter
                 jp s_data               ; the rest of the statement is not run
 
 ; fnname: the name of a function after FN, at DE, into BC; ?SN ERROR
@@ -967,6 +955,12 @@ fn_fn:
                 pop bc
                 pop de
                 pop hl
+                call stdebc
+                pop de
+                ret
+
+; stdebc: E, D, C, B into the 4 bytes at HL; HL at the last.
+stdebc:
                 ld (hl),e
                 inc hl
                 ld (hl),d
@@ -974,7 +968,6 @@ fn_fn:
                 ld (hl),c
                 inc hl
                 ld (hl),b
-                pop de
                 ret
 
 ; MON: the monitor; its B comes back.
