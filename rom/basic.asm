@@ -319,18 +319,23 @@ crunch:
                 inc de
                 jr cr_token
 cr_word:
-                call upper
-                cp 'A'
-                jr c,cr_char
-                cp 'Z'+1
+                call isalpha
                 jr nc,cr_char           ; keywords start with a letter
                 push hl
                 ld c,a                  ; C = that letter
                 ld b,0
-                ld hl,kwindex-2*'A'
+                ld hl,kwindex-'A'
                 add hl,bc
-                add hl,bc
-                call loadhl
+                cp KWSPLIT
+                ld a,(hl)
+                ld hl,keywords
+                jr c,cr_low
+                inc h
+cr_low:
+                add a,l
+                ld l,a
+                jr nc,cw_try
+                inc h
 cw_try:                                 ; the keywords of that letter, in turn
                 ld a,(hl)
                 cp c
@@ -438,13 +443,13 @@ stmt:
                 sub 80h
                 jp c,s_let              ; no keyword: an assignment
                 cp TK_LASTST-80h+1
-                jp nc,e_sn
+                jr nc,e_sn
                 inc de
                 ld bc,stmttab
                 jp jumpvia
 st_next:
                 rst R_GETC
-                jp nz,e_sn              ; something after the statement
+                jr nz,e_sn              ; something after the statement
 st_end:
                 ld a,(de)
                 inc de
@@ -471,36 +476,38 @@ goline:
                 jr stmt
 
 ; ---- errors and Break -------------------------------------------------------------
+; Each entry loads its two letters; the DD byte after it makes the next
+; entry's load one of IX (scratch everywhere), so all fall through to error.
 e_sn:           ld hl,'S'+'N'*256
-                jr error
+                db 0DDh
 e_ul:           ld hl,'U'+'L'*256
-                jr error
+                db 0DDh
 e_ov:           ld hl,'O'+'V'*256
-                jr error
+                db 0DDh
 e_dz:           ld hl,'/'+'0'*256
-                jr error
+                db 0DDh
 e_om:           ld hl,'O'+'M'*256
-                jr error
+                db 0DDh
 e_nf:           ld hl,'N'+'F'*256
-                jr error
+                db 0DDh
 e_rg:           ld hl,'R'+'G'*256
-                jr error
+                db 0DDh
 e_od:           ld hl,'O'+'D'*256
-                jr error
+                db 0DDh
 e_bs:           ld hl,'B'+'S'*256
-                jr error
+                db 0DDh
 e_dd:           ld hl,'D'+'D'*256
-                jr error
+                db 0DDh
 e_tm:           ld hl,'T'+'M'*256
-                jr error
+                db 0DDh
 e_fc:           ld hl,'F'+'C'*256
-                jr error
+                db 0DDh
 e_ls:           ld hl,'L'+'S'*256
-                jr error
+                db 0DDh
 e_uf:           ld hl,'U'+'F'*256
-                jr error
+                db 0DDh
 e_id:           ld hl,'I'+'D'*256
-                jr error
+                db 0DDh
 e_cn:           ld hl,'C'+'N'*256
 
 ; error: print ?XX ERROR [IN n] and go back to the prompt. The program stays;
@@ -521,8 +528,7 @@ error:
                 ld hl,0
                 ld (CONTPTR),hl
                 call clrstack
-                call inline_no          ; " IN n" when a program ran
-                jp ready
+                jr bk_direct            ; " IN n" when a program ran
 
 ; brk: Ctrl+C between statements, or STOP: BREAK [IN n]. CONT goes on at
 ; the statement after (DE).
@@ -573,6 +579,15 @@ isdigit:
                 ccf
                 ret nc
                 cp '9'+1
+                ret
+
+; isalpha: A in capitals (see upper); C when it is a letter.
+isalpha:
+                call upper
+                cp 'A'
+                ccf
+                ret nc
+                cp 'Z'+1
                 ret
 
 ; upper: A in capitals when it is a small letter.

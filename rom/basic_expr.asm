@@ -163,38 +163,32 @@ apply:
                 ld a,b
                 cp OP_REL
                 jr nc,ap_rel
-                dec a
-                jp z,fadd
-                dec a
-                jp z,fsub
-                dec a
-                jp z,fmul
-                dec a
-                jp z,fdiv
-                dec a
-                jp z,fpow
-                push af                 ; AND, OR: on 16-bit whole numbers
+                cp OP_AND
+                jr nc,ap_logic
+                ld bc,optab-2
+                jp jumpvia
+ap_logic:                               ; AND, OR: on 16-bit whole numbers
+                push af
                 call facint
                 push hl
                 call fmovfa
                 call facint
                 pop bc
                 pop af
-                dec a
+                cp OP_AND
+                ld a,h
                 jr z,ap_and
-                ld a,h                  ; OR
-                or b
+                or b                    ; OR
                 ld h,a
                 ld a,l
                 or c
-                ld l,a
-                jp fltint
+                jr ap_set
 ap_and:
-                ld a,h
                 and b
                 ld h,a
                 ld a,l
                 and c
+ap_set:
                 ld l,a
                 jp fltint
 ap_rel:
@@ -285,14 +279,11 @@ hexnum:
                 jp c,e_sn               ; at least one digit
                 ld hl,0
 hx_loop:
+                ld b,4
+hx_shift:
                 add hl,hl
                 jp c,e_ov
-                add hl,hl
-                jp c,e_ov
-                add hl,hl
-                jp c,e_ov
-                add hl,hl
-                jp c,e_ov
+                djnz hx_shift
                 or l
                 ld l,a
                 inc de
@@ -324,14 +315,34 @@ function:
                 inc de
                 sub TK_FIRSTFN
                 ld bc,fntab
+                push af
+                call tabword
+                pop af
+                ; ABS SGN INT RND and SQR to EXP are the number package's own
+                ; routines, run on the number in brackets
+                cp TK_PEEK-TK_FIRSTFN
+                jr c,fn_num
+                cp TK_RND-TK_FIRSTFN
+                jr z,fn_num
+                cp TK_SQR-TK_FIRSTFN
+                jr c,fn_go
+                cp TK_FN-TK_FIRSTFN
+                jr z,fn_go
+fn_num:
+                push hl
+                jp numparen
 ; jumpvia: jumps to the routine whose address is word A of the table at BC.
 jumpvia:
+                call tabword
+fn_go:
+                jp (hl)
+
+; tabword: HL = word A of the table at BC.
+tabword:
                 add a,a
                 ld l,a
                 ld h,0
                 add hl,bc
-                call loadhl
-                jp (hl)
 
 ; loadhl: HL = the word at HL.
 loadhl:
@@ -467,51 +478,7 @@ prstr:
                 inc hl
                 jr prstr
 
-; ---- numeric functions --------------------------------------------------------------
-fn_abs:
-                call numparen
-                jp fabs
-
-fn_sgn:
-                call numparen
-                jp fsgn
-
-fn_int:
-                call numparen
-                jp fint
-
-fn_sqr:
-                call numparen
-                jp fsqr
-
-fn_sin:
-                call numparen
-                jp fsin
-
-fn_cos:
-                call numparen
-                jp fcos
-
-fn_tan:
-                call numparen
-                jp ftan
-
-fn_atn:
-                call numparen
-                jp fatn
-
-fn_log:
-                call numparen
-                jp flog
-
-fn_exp:
-                call numparen
-                jp fexp
-
-fn_rnd:
-                call numparen
-                jp frnd
-
+; ---- numeric functions ------------------------------------------------------------
 fn_peek:
                 call numparen
                 call facaddr

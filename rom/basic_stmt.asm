@@ -90,16 +90,11 @@ pr_tab:
                 call pr_arg
                 ld hl,CURCOL
                 sub (hl)
-                jr c,pr_after
-                jr z,pr_after
-                ld b,a
-pt_pad:
-                ld a,' '
-                rst R_PUTC
-                djnz pt_pad
-                jr pr_after
+                jr c,pr_after           ; already past it
+                jr pr_count
 pr_spc:
                 call pr_arg
+pr_count:
                 ld b,a
                 inc b
 ps_pad:
@@ -289,14 +284,8 @@ gosub_hl:
 
 ; putresume: the resume point (DE, the line, its address) at HL.
 putresume:
-                ld (hl),e
-                inc hl
-                ld (hl),d
-                inc hl
                 ld bc,(CURLINE)
-                ld (hl),c
-                inc hl
-                ld (hl),b
+                call stdebc
                 inc hl
                 ld bc,(CURLPTR)
                 ld (hl),c
@@ -913,13 +902,7 @@ s_def:
                 call findvar
                 call c,newvar
                 pop bc
-                ld (hl),e               ; where the expression is
-                inc hl
-                ld (hl),d
-                inc hl
-                ld (hl),c               ; the parameter
-                inc hl
-                ld (hl),b
+                call stdebc             ; where the expression is, the parameter
                 jp s_data               ; the rest of the statement is not run
 
 ; fnname: the name of a function after FN, at DE, into BC; ?SN ERROR
@@ -972,6 +955,12 @@ fn_fn:
                 pop bc
                 pop de
                 pop hl
+                call stdebc
+                pop de
+                ret
+
+; stdebc: E, D, C, B into the 4 bytes at HL; HL at the last.
+stdebc:
                 ld (hl),e
                 inc hl
                 ld (hl),d
@@ -979,7 +968,6 @@ fn_fn:
                 ld (hl),c
                 inc hl
                 ld (hl),b
-                pop de
                 ret
 
 ; MON: the monitor; its B comes back.

@@ -43,11 +43,9 @@ pushtemp:
                 ex de,hl
                 ld hl,(TEMPPT)
                 push af
-                push de
-                ld de,TEMPEND
-                call cphlde
-                pop de
-                jp nc,e_om              ; all 16 in use
+                ld a,l                  ; (the 16 entries span under 256 bytes)
+                cp LOW TEMPEND
+                jp z,e_om               ; all 16 in use
                 pop af
                 push hl
                 ld (hl),a
@@ -71,11 +69,20 @@ newtemp:
                 dec hl
                 ret
 
+; cpfretop: compare HL with FRETOP as cphlde does. Keeps everything else.
+cpfretop:
+                push de
+                ld de,(FRETOP)
+                call cphlde
+                pop de
+                ret
+
 ; freetemp: done with the string whose descriptor is at HL. The newest
 ; temporary is dropped, and its characters too when they are the newest in
 ; the string space. Keeps HL (the descriptor stays readable until the next
-; temporary), DE.
+; temporary), DE, AF.
 freetemp:
+                push af
                 push de
                 ex de,hl
                 call newtemp
@@ -87,10 +94,7 @@ freetemp:
                 inc hl
                 ld h,(hl)
                 ld l,a                  ; its characters
-                push de
-                ld de,(FRETOP)
-                call cphlde
-                pop de
+                call cpfretop
                 jr nz,ft_done
                 ld a,(de)
                 or a
@@ -105,6 +109,7 @@ freetemp:
 ft_done:
                 ex de,hl
                 pop de
+                pop af
                 ret
 
 ; alloc: room for A characters in the string space; HL = where they go.
@@ -358,10 +363,7 @@ strset:
                 jr nz,ss_copy
                 inc hl
                 call loadhl             ; its characters
-                push de
-                ld de,(FRETOP)
-                call cphlde
-                pop de
+                call cpfretop
                 jr c,ss_copy            ; a literal: copy it
                 call newtemp            ; take it over
                 ld (TEMPPT),hl
@@ -409,7 +411,8 @@ sc_loop:
                 jr z,sc_lend
                 ld a,c
                 or a
-                jr z,sc_above
+                scf                     ; (the right one ended first: above)
+                jr z,sc_diff
                 ld a,(de)
                 cp (hl)
                 jr nz,sc_diff
@@ -418,30 +421,20 @@ sc_loop:
                 dec b
                 dec c
                 jr sc_loop
+sc_lend:
+                ld a,c
+                or a                    ; (NC: below when the right goes on)
+                ld a,2
+                jr z,sc_res
 sc_diff:
                 ld a,4
                 jr c,sc_res             ; right below left
                 ld a,1
-                jr sc_res
-sc_lend:
-                ld a,c
-                or a
-                ld a,2
-                jr z,sc_res
-                ld a,1
-                jr sc_res
-sc_above:
-                ld a,4
 sc_res:
                 pop hl
-                push af
                 call freetemp
-                pop af
                 pop hl
-                push af
-                call freetemp
-                pop af
-                ret
+                jp freetemp
 
 ; prstrd: print the string whose descriptor is at HL, and drop it.
 prstrd:
@@ -591,9 +584,7 @@ fn_asc:
                 call loadhl
                 ld a,(hl)
                 pop hl
-                push af
                 call freetemp
-                pop af
                 jr numres
 
 ; VAL: the number at the string's start (0 when there is none). The byte
@@ -762,9 +753,7 @@ sb_copy:
 sb_none:
                 pop bc                  ; the new place
                 pop hl
-                push af
                 call freetemp
-                pop af
                 ld h,b
                 ld l,c
                 pop de

@@ -149,34 +149,45 @@ kw_y:
 kw_z:
                 defb 0
 
-; For each letter, where its keywords start in the table.
+; For each letter, where its keywords start in the table, as an offset
+; that drops its 256 from the letter KWSPLIT on (crunch adds it back).
+KWSPLIT         equ 'U'
 kwindex:
-                defw kw_a
-                defw kw_b
-                defw kw_c
-                defw kw_d
-                defw kw_e
-                defw kw_f
-                defw kw_g
-                defw kw_h
-                defw kw_i
-                defw kw_j
-                defw kw_k
-                defw kw_l
-                defw kw_m
-                defw kw_n
-                defw kw_o
-                defw kw_p
-                defw kw_q
-                defw kw_r
-                defw kw_s
-                defw kw_t
-                defw kw_u
-                defw kw_v
-                defw kw_w
-                defw kw_x
-                defw kw_y
-                defw kw_z
+                defb LOW (kw_a-keywords)
+                defb LOW (kw_b-keywords)
+                defb LOW (kw_c-keywords)
+                defb LOW (kw_d-keywords)
+                defb LOW (kw_e-keywords)
+                defb LOW (kw_f-keywords)
+                defb LOW (kw_g-keywords)
+                defb LOW (kw_h-keywords)
+                defb LOW (kw_i-keywords)
+                defb LOW (kw_j-keywords)
+                defb LOW (kw_k-keywords)
+                defb LOW (kw_l-keywords)
+                defb LOW (kw_m-keywords)
+                defb LOW (kw_n-keywords)
+                defb LOW (kw_o-keywords)
+                defb LOW (kw_p-keywords)
+                defb LOW (kw_q-keywords)
+                defb LOW (kw_r-keywords)
+                defb LOW (kw_s-keywords)
+                defb LOW (kw_t-keywords)
+                defb LOW (kw_u-keywords)
+                defb LOW (kw_v-keywords)
+                defb LOW (kw_w-keywords)
+                defb LOW (kw_x-keywords)
+                defb LOW (kw_y-keywords)
+                defb LOW (kw_z-keywords)
+                if kw_t-keywords > 255
+                .error The keywords before KWSPLIT have passed 255 bytes
+                endif
+                if kw_u-keywords < 256
+                .error KWSPLIT must be the first letter past 255 bytes
+                endif
+                if kw_z-keywords > 511
+                .error The keywords have passed 511 bytes
+                endif
 
 stmttab:
                 defw s_bend
@@ -207,12 +218,12 @@ stmttab:
                 defw s_def
 
 fntab:
-                defw fn_abs
-                defw fn_sgn
-                defw fn_int
+                defw fabs
+                defw fsgn
+                defw fint
                 defw fn_peek
                 defw fn_fre
-                defw fn_rnd
+                defw frnd
                 defw fn_len
                 defw fn_asc
                 defw fn_val
@@ -222,14 +233,17 @@ fntab:
                 defw fn_right
                 defw fn_mid
                 defw fn_inkey
-                defw fn_sqr
-                defw fn_sin
-                defw fn_cos
-                defw fn_tan
-                defw fn_atn
-                defw fn_log
-                defw fn_exp
+                defw fsqr
+                defw fsin
+                defw fcos
+                defw ftan
+                defw fatn
+                defw flog
+                defw fexp
                 defw fn_fn
+
+; The arithmetic operations, OP_ADD to OP_POW.
+optab:          defw fadd, fsub, fmul, fdiv, fpow
 
 ; Binary operators: their characters or tokens, the most used first, then
 ; their precedences, then their operations (0: a relation, worked out by

@@ -50,24 +50,16 @@ simplevar:
 ; it. ?SN ERROR when there is no letter.
 getname:
                 rst R_GETC
-                call upper
-                cp 'A'
-                jp c,e_sn
-                cp 'Z'+1
+                call isalpha
                 jp nc,e_sn
                 ld b,a
                 ld c,0
 gn_more:
                 inc de
                 ld a,(de)
-                call upper
-                cp '0'
-                jr c,gn_end
-                cp '9'+1
+                call isdigit
                 jr c,gn_char
-                cp 'A'
-                jr c,gn_end
-                cp 'Z'+1
+                call isalpha
                 jr nc,gn_end
 gn_char:
                 inc c
@@ -337,24 +329,26 @@ makearr:
                 ld de,1
 ma_two:
                 call umul               ; the number of elements
-                jp c,e_om
+                jr c,ma_full
                 ld d,h
                 ld e,l
                 add hl,hl
-                jp c,e_om
+                jr c,ma_full
                 ld a,(VALTYP)
                 or a
                 jr z,ma_num
                 add hl,de               ; strings: 3 bytes each
-                jp c,e_om
                 jr ma_head
 ma_num:
                 add hl,hl               ; numbers: 4
-                jp c,e_om
 ma_head:
+                jr c,ma_full
                 ld de,5+2
                 add hl,de
-                jp c,e_om
+                jr nc,ma_fits
+ma_full:
+                jp e_om
+ma_fits:
                 ld a,(NSUBS)
                 dec a
                 jr z,ma_room

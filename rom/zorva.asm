@@ -300,30 +300,7 @@ bt_sig:         ld a,(de)
 bt_basic:
                 jp bas_cold
 
-; Monitor start: fresh variables, title bar, hint, then the command loop.
-warm:
-                ld sp,STACKTOP
-                call initvars
-                call clrall
-                call banner
-                ld a,HINTATTR
-                ld hl,t_hint
-                call pcolour
-main:
-                call readline
-                call execute
-                jr main
-
 jphl:           jp (hl)
-
-initvars:
-                ld a,DEFATTR
-                ld (ATTR),a
-                xor a
-                ld (INLEN),a
-                ld hl,0
-                ld (DUMPNEXT),hl
-                ret
 
                 include "keyboard.asm"
                 include "unpack.asm"
@@ -341,6 +318,30 @@ packed_data:
                 org LOWCODE
 ram_low_start:
                 include "screen.asm"
+                include "keyread.asm"
+; Monitor start: fresh variables, title bar, hint, then the command loop.
+warm:
+                ld sp,STACKTOP
+                call initvars
+                call clrall
+                call banner
+                ld a,HINTATTR
+                ld hl,t_hint
+                call pcolour
+main:
+                call readline
+                call execute
+                jr main
+
+initvars:
+                ld a,DEFATTR
+                ld (ATTR),a
+                xor a
+                ld (INLEN),a
+                ld hl,0
+                ld (DUMPNEXT),hl
+                ret
+
                 include "monitor.asm"
                 include "float.asm"
 low_code_end:
