@@ -1,6 +1,6 @@
 // Makes the 8192-byte ROM image from the assembler's output: the part of the
 // program that runs from the ROM as it is, and after it, at the label
-// packed_data, the blocks that run from RAM, packed (the packed list of
+// packed_data, the blocks that run from RAM, packed (the stream of
 // rom/pack.h), for the ROM's unpacker to rebuild at power-on.
 //
 //   make_rom program.bin program.sym aquarius.rom
@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
   } catch (const std::invalid_argument& e) {
     return Fail(e.what());
   }
-  if (zorva::rom::Unpack(packed) != blocks) return Fail("packing lost bytes");
+  std::vector<zorva::rom::Extent> extents;
+  for (const auto& b : blocks) extents.push_back({b.start, b.bytes.size()});
+  if (zorva::rom::Unpack(packed, extents) != blocks) return Fail("packing lost bytes");
   image.insert(image.end(), packed.begin(), packed.end());
   if (image.size() > kRomSize) {
     return Fail("the image is " + std::to_string(image.size()) + " bytes; it must fit in " +

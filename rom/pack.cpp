@@ -22,32 +22,34 @@ constexpr int kLength = 0x40;
 constexpr int kGammaSteps = 16;
 constexpr int kOffsetLow = 0x100;  // trees: 255 probabilities from + 1
 constexpr int kLiteral = 0x200;    // + 256 * the byte's place
-constexpr int kPlaces = 5;
+constexpr int kPlaces = 7;
 constexpr int kContexts = kLiteral + 256 * kPlaces;
 
-// A byte's place in the instruction it belongs to, read from the block's
-// start as straight-line code: 0 an opcode (prefixes are read as opcodes of
-// their own), 1 an 8-bit operand, 2 an address's low byte, 3 the high byte of
-// a data address, 4 that of a jump or call target.
+// A byte's place in the instruction it belongs to, read as straight-line
+// code from the first block's start on: 0 an opcode (DD and FD are read as
+// opcodes of their own), 1 an 8-bit operand, 2 an address's low byte, 3 the
+// high byte of a data address, 4 that of a jump or call target, 5 a relative
+// jump's displacement, 6 the opcode after CB or ED.
 class Places {
  public:
   int Next() const { return queue_ & 15; }
   void Put(uint8_t b) { queue_ = Next() != 0 ? queue_ >> 4 : Operands(b); }
 
  private:
-  // The places of an opcode's operands, the first in the low nibble.
+  // The places of the bytes after an opcode, the first in the low nibble.
   static uint8_t Operands(uint8_t op) {
     if (op == 0xC3 || op == 0xCD || (op & 0xC7) == 0xC2 || (op & 0xC7) == 0xC4) return 0x42;
-    if ((op & 0xC7) == 0x06 || (op & 0xC7) == 0xC6 || ((op & 0xC7) == 0 && op >= 0x10)) return 1;
+    if (op == 0xCB || op == 0xED) return 6;
+    if ((op & 0xC7) == 0x06 || (op & 0xC7) == 0xC6) return 1;
+    if ((op & 0xC7) == 0 && op >= 0x10) return 5;
     if ((op & 0xCF) == 0x01 || (op & 0xE7) == 0x22) return 0x32;
     return 0;
   }
   uint8_t queue_ = 0;
 };
 
-std::vector<int> PlacesOf(const std::vector<uint8_t>& data) {
+std::vector<int> PlacesOf(const std::vector<uint8_t>& data, Places& p) {
   std::vector<int> places;
-  Places p;
   for (uint8_t b : data) {
     places.push_back(p.Next());
     p.Put(b);
@@ -150,10 +152,17 @@ Matches FindMatches(const std::vector<uint8_t>& data) {
   return matches;
 }
 
+// What the coder carries from one block into the next.
+struct Carry {
+  int s = 0;        // 1 when a match came last
+  size_t last = 0;  // the last offset
+};
+
 // The cheapest tokens by `prices`: a forward pass over (position, whether a
-// match came last), each keeping the offset its best path used last.
+// match came last), each keeping the offset its best path used last. `carry`
+// comes in as the block starts and goes out as it ends.
 std::vector<Token> Parse(const std::vector<uint8_t>& data, const std::vector<int>& places,
-                         const Matches& matches, const Prices& prices) {
+                         const Matches& matches, const Prices& prices, Carry& carry) {
   const size_t n = data.size();
   constexpr double kNever = std::numeric_limits<double>::infinity();
   struct Node {
@@ -164,7 +173,8 @@ std::vector<Token> Parse(const std::vector<uint8_t>& data, const std::vector<int
     size_t lastOffset = 0;
   };
   std::vector<std::array<Node, 2>> best(n + 1);
-  best[0][0].bits = 0;
+  best[0][carry.s].bits = 0;
+  best[0][carry.s].lastOffset = carry.last;
   std::vector<double> lengthBits(n + 2);
   for (size_t l = 1; l <= n + 1; ++l) lengthBits[l] = prices.Gamma(kLength, l);
   const auto offer = [&](size_t at, int state, double bits, size_t from, int fromState, Token token,
@@ -198,6 +208,7 @@ std::vector<Token> Parse(const std::vector<uint8_t>& data, const std::vector<int
   }
   std::vector<Token> tokens;
   int s = best[n][0].bits <= best[n][1].bits ? 0 : 1;
+  carry = {s, best[n][s].lastOffset};
   for (size_t i = n; i > 0;) {
     const Node& node = best[i][s];
     tokens.push_back(node.token);
@@ -242,10 +253,9 @@ class Recorder {
   std::vector<Decision> decisions_;
 };
 
-std::vector<Decision> Emit(const std::vector<uint8_t>& data, const std::vector<int>& places,
-                           const std::vector<Token>& tokens, Recorder& r) {
+void Emit(const std::vector<uint8_t>& data, const std::vector<int>& places,
+          const std::vector<Token>& tokens, int s, Recorder& r) {
   size_t i = 0;
-  int s = 0;
   for (const Token& t : tokens) {
     const int flag = kIsMatch + s + 2 * places[i];
     if (t.offset == 0) {
@@ -266,10 +276,9 @@ std::vector<Decision> Emit(const std::vector<uint8_t>& data, const std::vector<i
     }
     i += t.length;
   }
-  return r.Take();
 }
 
-// The stream of one block's decisions. rANS codes them last to first, so
+// The stream of the decisions. rANS codes them last to first, so
 // that the decoder reads its bits first to last; the 16 bits of the final
 // state are what the decoder starts from.
 std::vector<uint8_t> Encode(const std::vector<Decision>& decisions) {
@@ -350,71 +359,47 @@ class Decoder {
 std::vector<uint8_t> Pack(const std::vector<Block>& blocks) {
   std::vector<std::vector<int>> places;
   std::vector<Matches> matches;
+  Places reader;
   for (const Block& b : blocks) {
-    if (b.start == 0) throw std::invalid_argument("a block cannot start at 0: that ends the list");
-    if (b.start + b.bytes.size() > 0xFFFF) throw std::invalid_argument("a block runs past FFFF");
-    places.push_back(PlacesOf(b.bytes));
+    if (b.start + b.bytes.size() > 0x10000) throw std::invalid_argument("a block runs past FFFF");
+    places.push_back(PlacesOf(b.bytes, reader));
     matches.push_back(FindMatches(b.bytes));
   }
   // Each pass is priced by the last; the smallest result is kept.
-  std::vector<std::vector<uint8_t>> best;
-  size_t bestSize = SIZE_MAX;
+  std::vector<uint8_t> best;
   Counts counts;
   for (int pass = 0; pass < kPasses; ++pass) {
     const Prices prices(pass == 0 ? nullptr : &counts);
     counts.assign(kContexts, {0.4, 0.4});
     Model model;
-    std::vector<std::vector<uint8_t>> streams;
-    size_t size = 0;
+    Recorder r(model, counts);
+    Carry carry;
     for (size_t k = 0; k < blocks.size(); ++k) {
-      Recorder r(model, counts);
-      const auto tokens = Parse(blocks[k].bytes, places[k], matches[k], prices);
-      streams.push_back(blocks[k].bytes.empty()
-                            ? std::vector<uint8_t>{}
-                            : Encode(Emit(blocks[k].bytes, places[k], tokens, r)));
-      size += streams.back().size();
+      const int s = carry.s;
+      const auto tokens = Parse(blocks[k].bytes, places[k], matches[k], prices, carry);
+      Emit(blocks[k].bytes, places[k], tokens, s, r);
     }
-    if (size < bestSize) {
-      bestSize = size;
-      best = std::move(streams);
-    }
+    std::vector<uint8_t> stream = Encode(r.Take());
+    if (pass == 0 || stream.size() < best.size()) best = std::move(stream);
   }
-  std::vector<uint8_t> out;
-  for (size_t k = 0; k < blocks.size(); ++k) {
-    const size_t end = blocks[k].start + blocks[k].bytes.size();
-    for (size_t word : {size_t{blocks[k].start}, end}) {
-      out.push_back(static_cast<uint8_t>(word & 0xFF));
-      out.push_back(static_cast<uint8_t>(word >> 8));
-    }
-    out.insert(out.end(), best[k].begin(), best[k].end());
-  }
-  out.push_back(0);
-  out.push_back(0);
-  return out;
+  return best;
 }
 
-std::optional<std::vector<Block>> Unpack(const std::vector<uint8_t>& packed) {
+std::optional<std::vector<Block>> Unpack(const std::vector<uint8_t>& packed,
+                                         const std::vector<Extent>& extents) {
   std::vector<Block> blocks;
   Model model;
-  size_t pos = 0;
-  const auto word = [&](size_t at) { return packed[at] | packed[at + 1] << 8; };
-  for (;;) {
-    if (pos + 2 > packed.size()) return std::nullopt;
-    const uint16_t start = static_cast<uint16_t>(word(pos));
-    if (start == 0) return blocks;
-    if (pos + 4 > packed.size()) return std::nullopt;
-    const size_t end = word(pos + 2);
-    if (end < start) return std::nullopt;
-    Decoder d(packed, pos + 4, model);
-    Places places;
+  Decoder d(packed, 0, model);
+  Places places;
+  int s = 0;
+  size_t last = 0;
+  for (const Extent& e : extents) {
     std::vector<uint8_t> out;
     const auto put = [&](uint8_t b) {
       out.push_back(b);
       places.Put(b);
     };
-    int s = 0;
-    size_t last = 0;
-    while (out.size() < end - start) {
+    while (out.size() < e.size) {
       const int place = places.Next();
       if (!d.Bit(kIsMatch + s + 2 * place)) {
         put(d.Tree(kLiteral + 256 * place));
@@ -428,16 +413,16 @@ std::optional<std::vector<Block>> Unpack(const std::vector<uint8_t>& packed) {
           last = high * 256 + d.Tree(kOffsetLow) + 1;
           length = d.Gamma(kLength) + 1;
         }
-        if (last == 0 || last > out.size() || length > end - start - out.size())
-          return std::nullopt;
+        if (last == 0 || last > out.size() || length > e.size - out.size()) return std::nullopt;
         for (size_t k = 0; k < length; ++k) put(out[out.size() - last]);
         s = 1;
       }
       if (d.Bad()) return std::nullopt;
     }
-    blocks.push_back({start, std::move(out)});
-    pos = d.End();
+    blocks.push_back({e.start, std::move(out)});
   }
+  if (d.End() != packed.size()) return std::nullopt;
+  return blocks;
 }
 
 }  // namespace zorva::rom

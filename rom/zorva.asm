@@ -2,18 +2,17 @@
 ; Zorva's system ROM: Zorva BASIC and the Zorva Monitor.
 ;
 ; At power-on a cartridge with our header runs first; then BASIC starts
-; (basic*.asm): a BASIC in the style of the period's Microsoft BASICs
-; (float*.asm, the floating-point package it is moving to, is not yet
-; included here). Its MON enters
+; (basic*.asm): a floating-point BASIC in the style of the period's
+; Microsoft BASICs, its numbers in float*.asm. Its MON enters
 ; the monitor (monitor.asm), a one-letter command line in hex (D dump,
 ; M modify, F fill, G call, O output, C characters, P colours, X clear,
 ; H help), whose B goes back to BASIC with the program and variables as they
 ; were. rom/README.md describes both.
 ;
-; More code than 8 KiB holds: the ROM keeps only the start-up, the keyboard
-; and the unpacker (unpack.asm); everything else is assembled to run from
-; RAM, and the build (make_rom) packs it into the rest of the ROM, from
-; packed_data on. At power-on it is unpacked to 2000-2FFF and 4000 on.
+; More code than 8 KiB holds: the ROM keeps only the start-up and the
+; unpacker (unpack.asm); everything else is assembled to run from RAM, and
+; the build (make_rom) packs it into the rest of the ROM, from packed_data
+; on. At power-on it is unpacked to 2000-2FFF and 4000 on.
 ;
 ; Memory map
 ;   0000-1FFF  this ROM (0000 boot; restarts below; the packed code)
@@ -243,7 +242,11 @@ TK_LASTFN       equ TK_FN
 ; ===========================================================================
                 org 0000h
 
-                jp boot
+; Power-on: the stack, then the code that runs from RAM is unpacked; boot
+; goes on from there.
+                ld sp,STACKTOP
+                call unpack
+                jr boot
 
 ; Restarts: 08-18 and 28 are BASIC's most used routines, one byte to call.
 ; Stray code that runs into 20 or 38 (or into the 0FFh padding of this ROM)
@@ -276,14 +279,11 @@ gc_end:
                 ds 0040h-$,0FFh
 
 ; ---------------------------------------------------------------------------
-; Power-on: a blank screen, then a cartridge with our header, or the monitor.
+; A blank screen, then a cartridge with our header, or BASIC.
 boot:
-                ld sp,STACKTOP
                 xor a
                 ld (BRKFLAG),a
                 ld (KEYCOUNT),a
-                ld hl,packed_data
-                call unpack
                 call clrall
                 ld hl,cartsig
                 ld de,CART
@@ -302,12 +302,10 @@ bt_basic:
 
 jphl:           jp (hl)
 
-                include "keyboard.asm"
                 include "unpack.asm"
 
 ; Everything from here on is data: no instructions below this label.
 rom_code_end:
-                include "keys.asm"
 ; make_rom puts the packed code here.
 packed_data:
                 if $ > 1F00h
@@ -344,11 +342,13 @@ initvars:
 
                 include "monitor.asm"
                 include "float.asm"
+                include "keyboard.asm"
 low_code_end:
                 include "text.asm"
+                include "keys.asm"
 ram_low_end:
-                if $ > SCREEN
-                .error The code below the screen is larger than 4096 bytes
+                if $ > UPMODEL
+                .error The code below the screen runs into the unpacker's model
                 endif
 
 ; ---- unpacked at power-on above BASIC's state -------------------------------

@@ -401,7 +401,7 @@ TEST(Basic, TypeaheadKeepsEveryKey) {
   }
   lines.insert(lines.end(), {"980 for i=1 to 3000:next", "990 input \"Name\";n$,a:print n$;s+a;t",
                              "1000 print \"done\"", "RUN", "Zorva,47", "list 500-520"});
-  const RomRun r = RunRom({.typed = Joined(lines)});
+  const RomRun r = RunRom({.typed = Joined(lines), .after = 5'000'000});
   std::vector<std::string> tail = {"RUN", "Name? Zorva,47", "Zorva 4800  2522", "done",
                                    "OK",  "list 500-520"};
   for (int k = 50; k <= 52; ++k) {
