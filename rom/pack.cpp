@@ -282,6 +282,7 @@ void Emit(const std::vector<uint8_t>& data, const std::vector<int>& places,
 // that the decoder reads its bits first to last; the 16 bits of the final
 // state are what the decoder starts from.
 std::vector<uint8_t> Encode(const std::vector<Decision>& decisions) {
+  if (decisions.empty()) return {};  // nothing to decode: not even the state
   std::vector<int> bits;
   unsigned x = 0x8000;
   for (auto d = decisions.rbegin(); d != decisions.rend(); ++d) {
@@ -306,7 +307,7 @@ class Decoder {
   Decoder(const std::vector<uint8_t>& in, size_t pos, Model& model)
       : in_(in), pos_(pos), model_(model) {}
   int Bit(int ctx) {
-    while (x_ < 0x8000) x_ = x_ << 1 | StreamBit();
+    while (x_ < 0x8000 && !bad_) x_ = x_ << 1 | StreamBit();
     const unsigned p = model_.p[ctx];
     const int b = (x_ & 0xFF) < p ? 1 : 0;
     x_ = b ? p * (x_ >> 8) + (x_ & 0xFF) : (256 - p) * (x_ >> 8) + (x_ & 0xFF) - p;
