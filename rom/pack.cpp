@@ -331,7 +331,12 @@ class Decoder {
     return static_cast<uint8_t>(node);
   }
   bool Bad() const { return bad_; }
-  size_t End() const { return pos_; }
+  // Whether the stream ends here: the bits the encoder shifted out of its
+  // first state read back to it, the padding zero, no byte left over.
+  bool EndsHere() {
+    while (x_ < 0x8000 && !bad_) x_ = x_ << 1 | StreamBit();
+    return !bad_ && x_ == 0x8000 && (byte_ & ((1u << left_) - 1)) == 0 && pos_ == in_.size();
+  }
 
  private:
   unsigned StreamBit() {
@@ -422,7 +427,7 @@ std::optional<std::vector<Block>> Unpack(const std::vector<uint8_t>& packed,
     }
     blocks.push_back({e.start, std::move(out)});
   }
-  if (d.End() != packed.size()) return std::nullopt;
+  if (!packed.empty() && !d.EndsHere()) return std::nullopt;
   return blocks;
 }
 
