@@ -26,6 +26,7 @@
 #include "machine/screen_text.h"
 #include "run/emulator.h"
 #include "run/typist.h"
+#include "tools/options.h"
 
 namespace zorva {
 namespace {
@@ -58,6 +59,7 @@ class BenchHost final : public Host {
   explicit BenchHost(std::vector<Step> steps) : steps_(std::move(steps)) {}
   void Run(Emulator& emu) {
     emu_ = &emu;
+    emu.WaitBeforeTyping(tools::kStartUp);  // the ROM unpacks itself first
     emu.TypeText(steps_.front().text);
     emu.OnStart();
   }

@@ -1,7 +1,7 @@
 // fuzz_basic: arbitrary lines typed into Zorva BASIC, in our ROM as built,
 // through the emulator's run loop and key handlers.
 //
-// Input layout: lines separated by '\n' (at most 32 lines of 80 characters);
+// Input layout: lines separated by '\n' (at most 32 lines of 160 characters);
 // bytes outside 0x20-0x7E are dropped. Lines holding MON or POKE (in any
 // case) lose those words: the monitor never comes back to BASIC's prompt on
 // its own, and POKE may write anywhere by design.
@@ -51,12 +51,11 @@ namespace {
 // every thousand or so (bench/basic_bench measures it), so Ctrl+C is slower.
 constexpr uint32_t kTypingGap = 400;
 constexpr uint32_t kBreakGap = 4000;
-constexpr uint64_t kBootBound = 5'000'000;
+constexpr uint64_t kBootBound = 10'000'000;  // the ROM unpacks itself first
 constexpr uint64_t kLineBound = 300'000;
 constexpr uint64_t kBreakBound = 1'000'000;
 constexpr size_t kMaxLines = 32;
-constexpr size_t kMaxLineLength = 80;
-constexpr uint8_t kTokenNew = 0x96;
+constexpr size_t kMaxLineLength = 160;
 
 // Hits per ROM address, which libFuzzer takes as coverage of its own.
 __attribute__((used, section("__libfuzzer_extra_counters"))) uint8_t romCoverage[8192];
@@ -64,8 +63,8 @@ __attribute__((used, section("__libfuzzer_extra_counters"))) uint8_t romCoverage
 // The ROM's labels and RAM addresses, from the assembler's symbol file.
 struct Rom {
   std::string image = ZORVA_ROM_IMAGE;
-  uint16_t direct, program, vartab, arytab, strend, fretop, heaptop, csp, csbot, cstop, temppt,
-      tempst, tempend;
+  uint16_t direct, program, tokenNew, vartab, arytab, strend, fretop, heaptop, csp, csbot, cstop,
+      temppt, tempst, tempend;
 
   Rom() {
     std::map<std::string, uint16_t> symbols;
@@ -81,6 +80,7 @@ struct Rom {
     };
     direct = at("DIRECT");
     program = at("PROGRAM");
+    tokenNew = at("TK_NEW");
     vartab = at("VARTAB");
     arytab = at("ARYTAB");
     strend = at("STREND");
@@ -319,7 +319,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool numbered =
         first != std::string::npos && std::isdigit(static_cast<unsigned char>(line[first]));
     const bool mayErase = Lower(line).find("new") != std::string::npos ||
-                          std::memchr(program.data(), kTokenNew, program.size()) != nullptr;
+                          std::memchr(program.data(), rom.tokenNew, program.size()) != nullptr;
 
     m->Type(KeysFor(line + "\n"));
     if (!m->RunToPrompt(kLineBound) && !m->Type(ctrlC, kBreakGap)) {

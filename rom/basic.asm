@@ -4,7 +4,7 @@
 ;
 ; Conventions of the whole interpreter:
 ;   DE  the text pointer: the next character of the line being run or parsed
-;   HL  a number's value, or the address of a string's descriptor
+;   FAC a number's value (float.asm), HL the address of a string's descriptor
 ;   VALTYP  0 after a number, 1 after a string
 ; A string descriptor is 3 bytes: length, then the address of the characters.
 ;
@@ -21,6 +21,7 @@
 ; ---- power-on and the monitor's B -------------------------------------------
 bas_cold:
                 ld sp,BSTACK
+                call finit
                 ld hl,BASIC_MAGIC
                 ld (BMAGIC),hl
                 call bnew
@@ -57,6 +58,7 @@ direct:
                 ld hl,BINBUF
                 call inline
                 jr c,direct             ; Ctrl+C: drop the line
+                call linechk
                 ld de,BINBUF
                 rst R_GETC
                 jr z,direct             ; nothing typed
@@ -79,9 +81,12 @@ runline:
 ; inline: read a line into the buffer at HL, echoing at the cursor; up to
 ; MAXLINE characters, wrapping onto the next row. Backspace deletes, Enter
 ; ends the line (0-terminated) and moves to the next row. Ctrl+C gives up
-; the line: C set. Keeps DE.
+; the line: C set. Characters typed past a full line are shown but not
+; kept, and counted in OVERCNT (linechk refuses such a line). Keeps DE.
 inline:
-                ld b,0
+                xor a
+                ld (OVERCNT),a
+                ld b,a
 il_key:
                 push hl
                 ld hl,(CURPOS)
@@ -101,19 +106,34 @@ il_key:
                 ld c,a
                 ld a,b
                 cp MAXLINE
-                jr nc,il_key            ; full
+                jr nc,il_over           ; full
                 ld (hl),c
                 inc hl
                 inc b
+il_echo:
                 ld a,c
                 rst R_PUTC
                 jr il_key
+il_over:
+                ld a,(OVERCNT)
+                inc a
+                jr z,il_key             ; (stops counting at 255)
+                ld (OVERCNT),a
+                jr il_echo
 il_back:
+                ld a,(OVERCNT)
+                or a
+                jr z,il_kept
+                dec a
+                ld (OVERCNT),a
+                jr il_left
+il_kept:
                 ld a,b
                 or a
                 jr z,il_key
                 dec b
                 dec hl
+il_left:
                 push hl
                 ld hl,(CURPOS)
                 dec hl
@@ -139,6 +159,13 @@ il_end:
                 call crlf0
                 pop af
                 ret
+
+; linechk: ?LS ERROR for a line typed past its MAXLINE characters.
+linechk:
+                ld a,(OVERCNT)
+                or a
+                ret z
+                jp e_ls
 
 ; ---- storing a line --------------------------------------------------------------
 ; storeline: HL = line number, DE = its text. Replaces the line of that
@@ -292,18 +319,19 @@ crunch:
                 inc de
                 jr cr_token
 cr_word:
-                call upper
-                cp 'A'
-                jr c,cr_char
-                cp 'Z'+1
+                call isalpha
                 jr nc,cr_char           ; keywords start with a letter
                 push hl
                 ld c,a                  ; C = that letter
                 ld b,0
                 ld hl,kwindex-'A'
                 add hl,bc
+                cp KWSPLIT
                 ld a,(hl)
                 ld hl,keywords
+                jr c,cr_low
+                inc h
+cr_low:
                 add a,l
                 ld l,a
                 jr nc,cw_try
@@ -415,13 +443,13 @@ stmt:
                 sub 80h
                 jp c,s_let              ; no keyword: an assignment
                 cp TK_LASTST-80h+1
-                jp nc,e_sn
+                jr nc,e_sn
                 inc de
                 ld bc,stmttab
                 jp jumpvia
 st_next:
                 rst R_GETC
-                jp nz,e_sn              ; something after the statement
+                jr nz,e_sn              ; something after the statement
 st_end:
                 ld a,(de)
                 inc de
@@ -448,32 +476,38 @@ goline:
                 jr stmt
 
 ; ---- errors and Break -------------------------------------------------------------
+; Each entry loads its two letters; the DD byte after it makes the next
+; entry's load one of IX (scratch everywhere), so all fall through to error.
 e_sn:           ld hl,'S'+'N'*256
-                jr error
+                db 0DDh
 e_ul:           ld hl,'U'+'L'*256
-                jr error
+                db 0DDh
 e_ov:           ld hl,'O'+'V'*256
-                jr error
+                db 0DDh
 e_dz:           ld hl,'/'+'0'*256
-                jr error
+                db 0DDh
 e_om:           ld hl,'O'+'M'*256
-                jr error
+                db 0DDh
 e_nf:           ld hl,'N'+'F'*256
-                jr error
+                db 0DDh
 e_rg:           ld hl,'R'+'G'*256
-                jr error
+                db 0DDh
 e_od:           ld hl,'O'+'D'*256
-                jr error
+                db 0DDh
 e_bs:           ld hl,'B'+'S'*256
-                jr error
+                db 0DDh
 e_dd:           ld hl,'D'+'D'*256
-                jr error
+                db 0DDh
 e_tm:           ld hl,'T'+'M'*256
-                jr error
+                db 0DDh
 e_fc:           ld hl,'F'+'C'*256
-                jr error
+                db 0DDh
 e_ls:           ld hl,'L'+'S'*256
-                jr error
+                db 0DDh
+e_uf:           ld hl,'U'+'F'*256
+                db 0DDh
+e_id:           ld hl,'I'+'D'*256
+                db 0DDh
 e_cn:           ld hl,'C'+'N'*256
 
 ; error: print ?XX ERROR [IN n] and go back to the prompt. The program stays;
@@ -494,8 +528,7 @@ error:
                 ld hl,0
                 ld (CONTPTR),hl
                 call clrstack
-                call inline_no          ; " IN n" when a program ran
-                jp ready
+                jr bk_direct            ; " IN n" when a program ran
 
 ; brk: Ctrl+C between statements, or STOP: BREAK [IN n]. CONT goes on at
 ; the statement after (DE).
@@ -546,6 +579,15 @@ isdigit:
                 ccf
                 ret nc
                 cp '9'+1
+                ret
+
+; isalpha: A in capitals (see upper); C when it is a letter.
+isalpha:
+                call upper
+                cp 'A'
+                ccf
+                ret nc
+                cp 'Z'+1
                 ret
 
 ; upper: A in capitals when it is a small letter.

@@ -1,16 +1,16 @@
 ; ===========================================================================
-; Zorva BASIC: expressions and 16-bit arithmetic.
+; Zorva BASIC: expressions.
 ;
 ; Expressions are parsed by precedence climbing: expr reads an operand and
 ; then takes every binary operator that binds at least as tightly as its
 ; caller allows, calling itself for the right-hand side. Precedence, low to
-; high: OR 1, AND 2, NOT 3, relations 4, + - 5, * / 6, unary minus 7.
-; Numbers are signed 16-bit; a result outside -32768..32767 is ?OV ERROR.
-; The processor's overflow flag is not there, so overflow is found from
-; the operands' and the result's signs. Only Z and C are relied on.
+; high: OR 1, AND 2, NOT 3, relations 4, + - 5, * / 6, unary minus 7, ^ 8.
+; A number's value is in the accumulator FAC (float.asm); a string's is its
+; descriptor in HL. While the right-hand side is worked out the left one
+; waits on the stack. AND, OR and NOT work on 16-bit whole numbers.
 ; ===========================================================================
 
-; eval: the expression at DE. HL = the value (or the string's descriptor),
+; eval: the expression at DE: FAC = a number, or HL = a string's descriptor;
 ; VALTYP = its type; DE past it.
 eval:
                 ld a,1
@@ -32,9 +32,9 @@ expr:
                 dec de
                 call primary
 xp_loop:
-                push hl                 ; the left operand
                 rst R_GETC
-                jr z,xp_none            ; the end of the statement
+                jr z,xp_ret             ; the end of the statement
+                push hl
                 ld hl,opchars
                 ld b,OPCOUNT
 xp_find:
@@ -42,8 +42,8 @@ xp_find:
                 jr z,xp_op
                 inc hl
                 djnz xp_find
-xp_none:
                 pop hl
+xp_ret:
                 pop bc
                 ret
 xp_op:
@@ -52,21 +52,29 @@ xp_op:
                 ld a,(hl)               ; its precedence
                 add hl,bc
                 ld c,(hl)               ; its operation
-                ld b,a
                 pop hl
                 ex (sp),hl              ; H = the weakest precedence taken
-                ld a,b
                 cp h
                 ex (sp),hl
                 jr c,xp_ret             ; binds too loosely: the caller's
                 inc de
+                ld b,a
                 ld a,c
                 or a
                 jr nz,xp_right
                 call relop              ; < = >, alone or in twos
                 ld b,4
 xp_right:
-                push hl
+                ld a,(VALTYP)
+                or a
+                jr nz,xp_lstr
+                ld (XPSAVE),bc
+                call fpush              ; the left number waits
+                ld bc,(XPSAVE)
+                jr xp_left
+xp_lstr:
+                push hl                 ; the left string's descriptor
+xp_left:
                 ld a,(VALTYP)
                 ld l,a
                 ld h,c
@@ -78,32 +86,25 @@ xp_right:
                 ld a,(VALTYP)
                 cp c
                 jp nz,e_tm
-                ex de,hl                ; DE = right
-                ex (sp),hl              ; HL = left, the text pointer saved
+                or a
+                jr nz,xp_rstr
+                ld (XPSAVE),bc
+                call fpoparg            ; ARG = left, FAC = right
+                ld bc,(XPSAVE)
+                call kpoll              ; a long expression keeps looking
                 call apply
+                jr xp_loop
+xp_rstr:
+                ex (sp),hl              ; HL = left, the right one waits
+                ex de,hl
+                ex (sp),hl              ; HL = right, the text pointer waits
+                ex de,hl                ; DE = right, HL = left
+                call strop
                 pop de
                 jr xp_loop
-xp_ret:
-                pop bc
-                ret
 xp_minus:
-                rst R_GETC
-                call isdigit
-                jr nc,xp_negate
-                call number             ; -32768 is a number of its own
-                xor a
-                ld (VALTYP),a
-                ld a,h
-                or l
-                jr z,xp_loop
-                call neghl
-                ld a,h
-                rla
-                jr c,xp_loop
-                jp e_ov
-xp_negate:
                 call xp_unary
-                call negate
+                call fneg
                 jr xp_loop
 xp_plus:
                 call xp_unary
@@ -111,13 +112,14 @@ xp_plus:
 xp_not:
                 ld a,4                  ; NOT A=B is NOT (A=B)
                 call expr
-                call numchk
+                call facnum
                 ld a,h
                 xor 0FFh
                 ld h,a
                 ld a,l
                 xor 0FFh
                 ld l,a
+                call fltint
                 jp xp_loop
 xp_unary:
                 ld a,7
@@ -156,240 +158,76 @@ rl_bit:
                 jr z,rl_char
                 ret
 
-; apply: HL = left op DE, operation B, operand type C (0 numbers, 1 strings).
+; apply: FAC = ARG op FAC for the operation in B.
 apply:
-                call kpoll              ; a long expression keeps looking
                 ld a,b
                 cp OP_REL
                 jr nc,ap_rel
-                dec c
-                jr z,ap_str
-                dec a
-                jr z,iadd
-                dec a
-                jr z,isub
-                dec a
-                jp z,imul
-                dec a
-                jp z,idiv
-                dec a
-                jr z,ap_and
-                ld a,h                  ; OR
-                or d
-                ld h,a
-                ld a,l
-                or e
-                ld l,a
-                ret
-ap_and:
+                cp OP_AND
+                jr nc,ap_logic
+                ld bc,optab-2
+                jp jumpvia
+ap_logic:                               ; AND, OR: on 16-bit whole numbers
+                push af
+                call facint
+                push hl
+                call fmovfa
+                call facint
+                pop bc
+                pop af
+                cp OP_AND
                 ld a,h
-                and d
+                jr z,ap_and
+                or b                    ; OR
                 ld h,a
                 ld a,l
-                and e
+                or c
+                jr ap_set
+ap_and:
+                and b
+                ld h,a
+                ld a,l
+                and c
+ap_set:
                 ld l,a
-                ret
-ap_str:
-                dec a
-                jp z,concat
-                jp e_tm
+                jp fltint
 ap_rel:
                 and 7
                 push af
-                dec c
-                jr z,ap_strrel
-                call cmpnum
-                jr ap_truth
-ap_strrel:
-                call cmpstr
-ap_truth:
+                call fcmp
+; truth: FAC = -1 when A (1 below, 2 equal, 4 above) is one of the
+; relation's bits on the stack, else 0.
+truth:
                 pop bc
                 and b
                 ld hl,0
-                jr z,ap_false
+                jr z,tr_false
                 dec hl                  ; true is -1
-ap_false:
+tr_false:
                 xor a
                 ld (VALTYP),a
-                ret
+                jp fltint
 
-; cmpnum: signed HL against DE: A = 1 below, 2 equal, 4 above.
-cmpnum:
-                ld a,h
-                xor 80h
-                ld h,a
-                ld a,d
-                xor 80h
-                ld d,a
-                call cphlde
-cmpres:
-                ld a,2
-                ret z
-                ld a,1
-                ret c
-                ld a,4
-                ret
-
-; iadd: HL = HL + DE, ?OV ERROR when the sum leaves 16 bits signed:
-; both operands of one sign and the sum of the other.
-iadd:
-                ld a,h
-                xor d
-                ld b,a
-                ld c,h
-                add hl,de
-ia_check:
+; strop: HL = left op DE (strings) for the operation in B: + joins,
+; relations compare; others are ?TM ERROR.
+strop:
                 ld a,b
-                rla
-                ret c                   ; signs differed: no overflow
-                ld a,c
-                xor h
-                rla
-                ret nc
-                jp e_ov
-
-; isub: HL = HL - DE; overflow when the signs differ and the result's
-; sign is not the left operand's.
-isub:
-                ld a,h
-                xor d
-                ld b,a
-                ld c,h
-                or a
-                sbc hl,de
-                ld a,b
-                rla
-                ret nc                  ; same signs: no overflow
-                ld a,c
-                xor h
-                rla
-                ret nc
-                jp e_ov
-
-; imul: HL = HL * DE.
-imul:
-                ld a,h
-                xor d
-                push af                 ; bit 7: the product is negative
-                call abshl
-                ex de,hl
-                call abshl
-                ld b,h                  ; BC = |left|
-                ld c,l
-                ld hl,0
-                ld a,d
-                or a
-                ld a,16
-                jr nz,im_loop
-                ld d,e                  ; a one-byte multiplier: 8 rounds
-                ld a,8
-im_loop:
-                add hl,hl
-                jp c,e_ov
-                ex de,hl
-                add hl,hl
-                ex de,hl
-                jr nc,im_next
-                add hl,bc
-                jp c,e_ov
-im_next:
+                cp OP_REL
+                jr nc,so_rel
                 dec a
-                jr nz,im_loop
-                jr signed
-
-; idiv: HL = HL / DE, truncated toward 0.
-idiv:
-                ld a,d
-                or e
-                jp z,e_dz
-                ld a,h
-                xor d
+                jp z,concat
+                jp e_tm
+so_rel:
+                and 7
                 push af
-                call abshl
-                ex de,hl
-                call abshl
-                ex de,hl
-                call udiv
-; signed: HL (0-65535) with the sign in bit 7 of the pushed A; ?OV ERROR
-; outside -32768..32767.
-signed:
-                pop af
-                rla
-                jr c,sg_neg
-                ld a,h
-                rla
-                ret nc
-                jp e_ov
-sg_neg:
-                call neghl
-                ld a,h
-                or l
-                ret z
-                ld a,h
-                rla
-                ret c
-                jp e_ov
+                call cmpstr
+                jr truth
 
-; udiv: HL = HL / DE, DE = the remainder (unsigned, DE <= 32768).
-udiv:
-                ld b,d
-                ld c,e
-                ex de,hl                ; DE = dividend
-                xor a                   ; BC = -divisor
-                sub c
-                ld c,a
-                ld a,0
-                sbc a,b
-                ld b,a
-                ld hl,0                 ; the remainder
-                ld a,16
-ud_loop:
-                push af
-                ex de,hl                ; the dividend's top bit into C
-                add hl,hl
-                ex de,hl
-                ld a,0
-                rla
-                add hl,hl
-                or l
-                ld l,a
-                add hl,bc               ; C: the divisor fits
-                jr c,ud_one
-                sbc hl,bc               ; (C is clear) put it back
-                jr ud_next
-ud_one:
-                inc e
-ud_next:
-                pop af
-                dec a
-                jr nz,ud_loop
-                ex de,hl
-                ret
-
-; negate: HL = -HL; ?OV ERROR for -32768.
-negate:
-                ld a,h
-                cp 80h
-                jr nz,neghl
-                ld a,l
-                or a
-                jp z,e_ov
-; neghl: HL = -HL, modulo 65536.
-neghl:
-                xor a
-                sub l
-                ld l,a
-                ld a,0
-                sbc a,h
-                ld h,a
-                ret
-
-; abshl: HL = |HL| as an unsigned number (-32768 gives 32768).
-abshl:
-                ld a,h
-                rla
-                ret nc
-                jr neghl
+; facnum: HL = the number in FAC as a 16-bit whole number, after ?TM ERROR
+; unless it is one.
+facnum:
+                call numchk
+                jp facint
 
 ; ---- operands ------------------------------------------------------------------
 ; primary: a number, a string in quotes, a variable, a function, or an
@@ -400,8 +238,8 @@ primary:
                 rst R_GETC
                 cp TK_FIRSTFN
                 jr nc,function
-                call isdigit
-                jr c,pr_number
+                call isnum
+                jp c,fin
                 cp '&'
                 jr z,hexnum
                 cp '"'
@@ -412,7 +250,14 @@ primary:
                 ld a,(VALTYP)
                 or a
                 ret nz                  ; a string: HL is its descriptor
-                jr loadhl
+                jp fldhl
+
+; isnum: C when A (at DE) starts a number: a digit, or a point.
+isnum:
+                cp '.'
+                scf
+                ret z
+                jp isdigit
 
 ; paren: ( expression )
 paren:
@@ -422,20 +267,7 @@ paren:
                 rst R_EXPECT
                 ret
 
-pr_number:
-                call number
-                ld a,h
-                rla
-                ret nc
-                jp e_ov                 ; 32768 is only allowed after a minus
-
-; number: the digits at DE as HL (0-65535); ?OV ERROR beyond.
-number:
-                call getword
-                ret nc
-                jp e_ov
-
-; hexnum: &H and up to four hex digits, as a 16-bit pattern.
+; hexnum: &H and up to four hex digits, as a 16-bit pattern: &HFFFF is -1.
 hexnum:
                 inc de
                 ld a,(de)
@@ -447,20 +279,17 @@ hexnum:
                 jp c,e_sn               ; at least one digit
                 ld hl,0
 hx_loop:
+                ld b,4
+hx_shift:
                 add hl,hl
                 jp c,e_ov
-                add hl,hl
-                jp c,e_ov
-                add hl,hl
-                jp c,e_ov
-                add hl,hl
-                jp c,e_ov
+                djnz hx_shift
                 or l
                 ld l,a
                 inc de
                 call hexdigit
                 jr nc,hx_loop
-                ret
+                jp fltint
 
 ; hexdigit: the character at DE as 0-15; C when it is not a hex digit.
 hexdigit:
@@ -486,14 +315,34 @@ function:
                 inc de
                 sub TK_FIRSTFN
                 ld bc,fntab
+                push af
+                call tabword
+                pop af
+                ; ABS SGN INT RND and SQR to EXP are the number package's own
+                ; routines, run on the number in brackets
+                cp TK_PEEK-TK_FIRSTFN
+                jr c,fn_num
+                cp TK_RND-TK_FIRSTFN
+                jr z,fn_num
+                cp TK_SQR-TK_FIRSTFN
+                jr c,fn_go
+                cp TK_FN-TK_FIRSTFN
+                jr z,fn_go
+fn_num:
+                push hl
+                jp numparen
 ; jumpvia: jumps to the routine whose address is word A of the table at BC.
 jumpvia:
+                call tabword
+fn_go:
+                jp (hl)
+
+; tabword: HL = word A of the table at BC.
+tabword:
                 add a,a
                 ld l,a
                 ld h,0
                 add hl,bc
-                call loadhl
-                jp (hl)
 
 ; loadhl: HL = the word at HL.
 loadhl:
@@ -517,10 +366,27 @@ strchk:
                 ret nz
                 jp e_tm
 
-; evalnum (RST R_EVALNUM): a numeric expression into HL.
+; evalnum (RST R_EVALNUM): a numeric expression into FAC.
 evalnum:
                 call eval
                 jr numchk
+
+; evalint: a numeric expression as a 16-bit whole number in HL (truncated;
+; ?FC ERROR outside -32768..32767).
+evalint:
+                rst R_EVALNUM
+                jp facint
+
+; evalbyte: a numeric expression as a byte in A; ?FC ERROR outside 0-255.
+evalbyte:
+                call evalint
+; byteval: HL as a byte in A; ?FC ERROR outside 0-255.
+byteval:
+                ld a,h
+                or a
+                jp nz,e_fc
+                ld a,l
+                ret
 
 ; getword: the decimal digits at DE as HL (unsigned); C when it is more
 ; than 65535. DE past the digits.
@@ -552,22 +418,9 @@ gw_over:
                 ret
 
 ; ---- numbers as text ------------------------------------------------------------------
-; numstr: HL as text with its sign (a space or a minus), 0-terminated;
-; HL = the text. Keeps DE.
-numstr:
-                ld a,h
-                rla
-                ld a,' '
-                jr nc,ns_pos
-                call neghl
-                ld a,'-'
-ns_pos:
-                push af
-                call wordstr
-                pop af
-                dec hl
-                ld (hl),a
-                ret
+; numstr: FAC as PRINT writes it, without the trailing space: HL = the
+; 0-terminated text. Keeps DE.
+numstr          equ fout
 
 ; wordstr: HL (unsigned) as decimal digits at NUMBUF+1, 0-terminated;
 ; HL = the first digit. Keeps DE.
@@ -625,96 +478,26 @@ prstr:
                 inc hl
                 jr prstr
 
-; ---- numeric functions --------------------------------------------------------------
-fn_abs:
-                call numparen
-                ld a,h
-                rla
-                call c,negate
-                jp numres
-
-fn_sgn:
-                call numparen
-                ld a,h
-                or l
-                jp z,numres
-                ld a,h
-                rla
-                ld hl,1
-                jp nc,numres
-                ld hl,-1
-                jp numres
-
-; INT(x) is x: there are only whole numbers.
-fn_int:
-                call numparen
-                jp numres
-
+; ---- numeric functions ------------------------------------------------------------
 fn_peek:
                 call numparen
-                ld l,(hl)
-                ld h,0
-                jp numres
+                call facaddr
+                ld a,(hl)
+                jp fltbyte
 
-; FRE(x): the bytes free after packing the strings, at most 32767.
+; FRE(x): the bytes free after packing the strings.
 fn_fre:
                 call fnarg
                 ld a,(VALTYP)
                 or a
                 call nz,freetemp
                 call gc
+                xor a
+                ld (VALTYP),a
                 push de
                 ld hl,(FRETOP)
                 ld de,(STREND)
                 or a
                 sbc hl,de
                 pop de
-                ld a,h
-                rla
-                jp nc,numres
-                ld hl,7FFFh
-                jp numres
-
-; RND(n): a whole number from 1 to n (n at least 1). The seed goes through
-; a 16-bit xorshift (7, 9, 8), which visits every value but 0.
-fn_rnd:
-                call numparen
-                ld a,h
-                rla
-                jp c,e_fc
-                ld a,h
-                or l
-                jp z,e_fc
-                push de
-                push hl
-                ld hl,(RNDSEED)
-                ld a,h
-                or l
-                jr nz,rn_step
-                inc hl
-rn_step:
-                ld a,h                  ; x ^= x << 7
-                rra
-                ld a,l
-                rra
-                ld b,a
-                ld a,0
-                rra
-                xor l
-                ld l,a
-                ld a,b
-                xor h
-                ld h,a
-                ld a,h                  ; x ^= x >> 9
-                srl a
-                xor l
-                ld l,a
-                xor h                   ; x ^= x << 8
-                ld h,a
-                ld (RNDSEED),hl
-                pop de
-                call udiv
-                ex de,hl
-                inc hl
-                pop de
-                jp numres
+                jp fltuns

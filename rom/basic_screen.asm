@@ -8,8 +8,8 @@
 ; ===========================================================================
 
 ; putc (RST R_PUTC): print A at the cursor. CR moves to the start of the next
-; row, 11 clears the screen, every other code shows as its glyph. Polls the
-; keyboard. Keeps BC, DE, HL.
+; row, LF down a row, 11 clears the screen, 7 (the bell) shows nothing,
+; every other code shows as its glyph. Polls the keyboard. Keeps BC, DE, HL.
 putc:
                 push hl
                 push af
@@ -19,6 +19,10 @@ putc:
                 jr z,pc_cr
                 cp 11
                 jr z,pc_cls
+                cp 10
+                jr z,pc_lf
+                cp 7
+                jr z,pc_done
                 ld hl,(CURPOS)
                 ld (hl),a
                 inc hl
@@ -50,6 +54,15 @@ pc_cr:
                 jr pc_wrap
 pc_cls:
                 call bcls
+                jr pc_done
+pc_lf:
+                push de
+                ld hl,(CURPOS)
+                ld de,COLS
+                add hl,de
+                ld (CURPOS),hl
+                pop de
+                call scrollchk
                 jr pc_done
 
 ; scrollchk: when the cursor has gone past the bottom row, move the screen

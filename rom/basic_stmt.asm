@@ -9,7 +9,7 @@
 ; FOR and GOSUB keep their frames on a stack of their own (CSBOT-CSTOP),
 ; so that CONT after STOP or Break finds them again, even after a visit to
 ; the monitor. A frame is a type byte (the keyword's token) and then:
-;   FOR:   variable (2), step (2), limit (2), then the resume point
+;   FOR:   variable (2), step (4), limit (4), then the resume point
 ;   GOSUB: the resume point
 ; where the resume point is the text pointer, the line number and the line's
 ; address (6 bytes). A full stack is ?OM ERROR.
@@ -40,16 +40,15 @@ setval:
                 pop de
                 ret
 
-; store: the value in HL (a number, or a string's descriptor, by VALTYP)
-; into the variable at DE.
+; store: the value (FAC, or the string descriptor at HL, by VALTYP) into
+; the variable at DE.
 store:
                 ld a,(VALTYP)
                 or a
                 jp nz,strset
                 ex de,hl
-                ld (hl),e
-                inc hl
-                ld (hl),d
+                call fsthl
+                ex de,hl
                 ret
 
 ; PRINT [item][; or , item]...: ; keeps printing on, a comma moves to the
@@ -85,24 +84,17 @@ crlf:
                 ld a,KEY_CR
                 rst R_PUTC
                 ret
-; TAB(n) moves on to column n (taken modulo 40) unless the cursor is past
-; it; SPC(n) prints n spaces.
+; TAB(n) prints n - c spaces when the cursor's column c is below n (they
+; wrap onto the next row like any others); SPC(n) prints n spaces.
 pr_tab:
                 call pr_arg
-pt_mod:
-                sub COLS
-                jr nc,pt_mod
-                add a,COLS
-                ld b,a
-pt_pad:
-                ld a,(CURCOL)
-                cp b
-                jr nc,pr_after
-                ld a,' '
-                rst R_PUTC
-                jr pt_pad
+                ld hl,CURCOL
+                sub (hl)
+                jr c,pr_after           ; already past it
+                jr pr_count
 pr_spc:
                 call pr_arg
+pr_count:
                 ld b,a
                 inc b
 ps_pad:
@@ -113,8 +105,7 @@ ps_pad:
                 jr ps_pad
 pr_arg:
                 inc de
-                rst R_EVALNUM
-                call byteval
+                call evalbyte
                 push af
                 ld a,')'
                 rst R_EXPECT
@@ -219,7 +210,7 @@ ipline:
                 ld (INPPTR),hl
                 call inline
                 pop de
-                ret nc
+                jp nc,linechk
                 ld de,(STMTPTR)
                 jp brk
 
@@ -227,8 +218,8 @@ ipline:
 ; condition is 0 the rest of the line is skipped.
 s_if:
                 rst R_EVALNUM
-                ld a,h
-                or l
+                ld a,(FAC_EXP)          ; 0 only for the number 0
+                or a
                 push af
                 rst R_GETC
                 cp TK_GOTO
@@ -293,14 +284,8 @@ gosub_hl:
 
 ; putresume: the resume point (DE, the line, its address) at HL.
 putresume:
-                ld (hl),e
-                inc hl
-                ld (hl),d
-                inc hl
                 ld bc,(CURLINE)
-                ld (hl),c
-                inc hl
-                ld (hl),b
+                call stdebc
                 inc hl
                 ld bc,(CURLPTR)
                 ld (hl),c
@@ -373,7 +358,7 @@ cspush:
 ; ON expression GOTO|GOSUB line[, line]...: the n-th line; nothing when
 ; there is no n-th.
 s_on:
-                rst R_EVALNUM
+                call evalint
                 rst R_GETC
                 cp TK_GOTO
                 jr z,on_list
@@ -442,30 +427,27 @@ s_for:
                 ld a,'='
                 rst R_EXPECT
                 rst R_EVALNUM
-                ex (sp),hl
-                pop bc
-                ld (hl),c
-                inc hl
-                ld (hl),b
-                dec hl
+                pop hl
                 push hl
+                call fsthl              ; the variable starts
                 ld a,TK_TO
                 rst R_EXPECT
                 rst R_EVALNUM
-                push hl
-                ld hl,1
+                ld hl,FORLIM
+                call fsthl
+                call fone
                 rst R_GETC
                 cp TK_STEP
                 jr nz,fr_step
                 inc de
                 rst R_EVALNUM
 fr_step:
-                push hl
+                ld hl,FORSTEP
+                call fsthl
                 rst R_GETC
                 jp nz,e_sn
-                ld hl,4
-                add hl,sp
-                call loadhl             ; the variable
+                pop hl
+                push hl
                 call forfind
                 jr nz,fr_new
                 ld bc,FORSIZE           ; drop it and the loops inside it
@@ -474,22 +456,20 @@ fr_step:
 fr_new:
                 ld c,FORSIZE
                 call cspush
+                ld (hl),TK_FOR
+                inc hl
+                pop bc
+                ld (hl),c               ; the variable
+                inc hl
+                ld (hl),b
+                inc hl
+                ex de,hl
                 push hl
-                pop ix
-                ld (ix+0),TK_FOR
-                pop hl
-                ld (ix+3),l             ; step
-                ld (ix+4),h
-                pop hl
-                ld (ix+5),l             ; limit
-                ld (ix+6),h
-                pop hl
-                ld (ix+1),l             ; variable
-                ld (ix+2),h
-                ld bc,7
-                add ix,bc
-                push ix
-                pop hl
+                ld hl,FORSTEP           ; the step and the limit
+                ld bc,8
+                ldir
+                ex de,hl
+                pop de
                 jp putresume            ; the text after the FOR statement
 
 ; forfind: the FOR frame of the variable at HL, looking from the newest
@@ -528,7 +508,8 @@ ff_none:
                 ret
 
 ; NEXT [name[, name]...]: step the loop; go round again unless the variable
-; has passed the limit (or left 16 bits).
+; has passed the limit: gone above it counting up (STEP 0 or more), below it
+; counting down.
 s_next:
                 rst R_GETC
                 jr nz,nx_var
@@ -545,56 +526,47 @@ nx_var:
                 jp nz,e_nf
                 ld (CSP),hl             ; the loops inside it are done
 nx_go:
-                push hl
-                pop ix
+                ld (NXFRAME),hl
                 push de
-                ld l,(ix+1)
-                ld h,(ix+2)
-                push hl
-                call loadhl             ; the value
-                ld e,(ix+3)
-                ld d,(ix+4)             ; the step
-                ld a,h
-                xor d
-                ld b,a
-                ld c,h
-                add hl,de
-                ld a,b
-                rla
-                jr c,nx_store           ; signs differed: no overflow
-                ld a,c
-                xor h
-                rla
-                jr c,nx_over
-nx_store:
-                ex de,hl
-                pop hl
-                ld (hl),e
                 inc hl
-                ld (hl),d
-                ld l,(ix+5)
-                ld h,(ix+6)             ; the limit
-                ld a,(ix+4)
-                rla
-                jr nc,nx_cmp
-                ex de,hl                ; counting down
-nx_cmp:
-                call cmpnum
-                dec a
-                jr z,nx_done            ; passed the limit
-                pop de
+                call loadhl             ; the variable
+                push hl
+                call fldhl
+                ld hl,(NXFRAME)
+                ld bc,3
+                add hl,bc
+                call fldarg             ; the step
+                call fadd
+                pop hl
+                call fsthl
+                ld hl,(NXFRAME)
                 ld bc,7
-                add ix,bc
-                push ix
-                pop hl
+                add hl,bc
+                call fldarg             ; the limit
+                call fcmp               ; 1: limit below the variable
+                ld hl,(NXFRAME)
+                ld bc,5                 ; the step's sign
+                add hl,bc
+                bit 7,(hl)
+                jr z,nx_up
+                cp 4
+                jr z,nx_done
+                jr nx_again
+nx_up:
+                cp 1
+                jr z,nx_done
+nx_again:
+                pop de
+                ld hl,(NXFRAME)
+                ld bc,11
+                add hl,bc
                 jp resume
-nx_over:
-                pop hl
 nx_done:
                 pop de
+                ld hl,(NXFRAME)
                 ld bc,FORSIZE
-                add ix,bc
-                ld (CSP),ix
+                add hl,bc
+                ld (CSP),hl
                 rst R_GETC
                 cp ','
                 ret nz
@@ -613,6 +585,8 @@ s_run:
                 jp goto_hl
 rn_all:
                 call bclear
+                ld hl,(RNDSEED)         ; RND goes on from the keyboard's timing
+                call frndmix
                 ld hl,PROGRAM
                 ld a,(hl)
                 or a
@@ -777,6 +751,7 @@ pt_done:
 ; POKE address, byte
 s_poke:
                 rst R_EVALNUM
+                call facaddr
                 call commabyte
                 ld (hl),a
                 ret
@@ -896,6 +871,104 @@ clrstack:
 
 ; CLS
 s_cls             equ bcls
+
+; DEF FNname(parameter) = expression: defines a function of one number.
+; The function is a variable of its own (its name with bit 7 of the first
+; byte set) holding the address of the expression and the parameter's
+; name; the parameter is made here, so that no variable is made while an
+; expression is being worked out. Only in a program: ?ID ERROR in a direct line.
+s_def:
+                ld a,(CURLINE+1)
+                inc a
+                jp z,e_id
+                ld a,TK_FN
+                rst R_EXPECT
+                call fnname
+                push bc
+                ld a,'('
+                rst R_EXPECT
+                call getname            ; the parameter
+                call numchk
+                push bc
+                call findvar
+                call c,newvar
+                ld a,')'
+                rst R_EXPECT
+                ld a,'='
+                rst R_EXPECT
+                pop hl                  ; the parameter's name
+                pop bc                  ; the function's
+                push hl
+                call findvar
+                call c,newvar
+                pop bc
+                call stdebc             ; where the expression is, the parameter
+                jp s_data               ; the rest of the statement is not run
+
+; fnname: the name of a function after FN, at DE, into BC; ?SN ERROR
+; without one, ?TM ERROR for a string name.
+fnname:
+                call getname
+                call numchk
+                set 7,b
+                ret
+
+; fn_fn: FNname(x): the function's expression worked out with its
+; parameter set to x; the parameter's own value is put back after.
+; ?UF ERROR for a function never defined.
+fn_fn:
+                call fnname
+                call findvar
+                jp c,e_uf
+                push hl
+                call numparen           ; the argument
+                pop hl
+                ld c,(hl)
+                inc hl
+                ld b,(hl)
+                inc hl
+                push bc                 ; the expression
+                ld c,(hl)
+                inc hl
+                ld b,(hl)
+                call findvar            ; the parameter (made by DEF)
+                jp c,e_uf
+                pop bc
+                push de                 ; the text after the call
+                push hl
+                ld e,(hl)
+                inc hl
+                ld d,(hl)
+                inc hl
+                push de                 ; the parameter's value, 4 bytes
+                ld e,(hl)
+                inc hl
+                ld d,(hl)
+                push de
+                push bc
+                dec hl
+                dec hl
+                dec hl
+                call fsthl
+                pop de
+                rst R_EVALNUM
+                pop bc
+                pop de
+                pop hl
+                call stdebc
+                pop de
+                ret
+
+; stdebc: E, D, C, B into the 4 bytes at HL; HL at the last.
+stdebc:
+                ld (hl),e
+                inc hl
+                ld (hl),d
+                inc hl
+                ld (hl),c
+                inc hl
+                ld (hl),b
+                ret
 
 ; MON: the monitor; its B comes back.
 s_mon:

@@ -43,11 +43,9 @@ pushtemp:
                 ex de,hl
                 ld hl,(TEMPPT)
                 push af
-                push de
-                ld de,TEMPEND
-                call cphlde
-                pop de
-                jp nc,e_om              ; all 16 in use
+                ld a,l                  ; (the 16 entries span under 256 bytes)
+                cp LOW TEMPEND
+                jp z,e_om               ; all 16 in use
                 pop af
                 push hl
                 ld (hl),a
@@ -71,11 +69,20 @@ newtemp:
                 dec hl
                 ret
 
+; cpfretop: compare HL with FRETOP as cphlde does. Keeps everything else.
+cpfretop:
+                push de
+                ld de,(FRETOP)
+                call cphlde
+                pop de
+                ret
+
 ; freetemp: done with the string whose descriptor is at HL. The newest
 ; temporary is dropped, and its characters too when they are the newest in
 ; the string space. Keeps HL (the descriptor stays readable until the next
-; temporary), DE.
+; temporary), DE, AF.
 freetemp:
+                push af
                 push de
                 ex de,hl
                 call newtemp
@@ -87,10 +94,7 @@ freetemp:
                 inc hl
                 ld h,(hl)
                 ld l,a                  ; its characters
-                push de
-                ld de,(FRETOP)
-                call cphlde
-                pop de
+                call cpfretop
                 jr nz,ft_done
                 ld a,(de)
                 or a
@@ -105,6 +109,7 @@ freetemp:
 ft_done:
                 ex de,hl
                 pop de
+                pop af
                 ret
 
 ; alloc: room for A characters in the string space; HL = where they go.
@@ -166,9 +171,8 @@ gc_var:
                 push hl
                 call c,mark
                 pop hl
-                inc hl
-                inc hl
-                inc hl
+                ld de,VARSIZE-2
+                add hl,de
                 jr gc_var
 gc_arr:                                 ; arrays of strings
                 ld de,(STREND)
@@ -359,10 +363,7 @@ strset:
                 jr nz,ss_copy
                 inc hl
                 call loadhl             ; its characters
-                push de
-                ld de,(FRETOP)
-                call cphlde
-                pop de
+                call cpfretop
                 jr c,ss_copy            ; a literal: copy it
                 call newtemp            ; take it over
                 ld (TEMPPT),hl
@@ -410,7 +411,8 @@ sc_loop:
                 jr z,sc_lend
                 ld a,c
                 or a
-                jr z,sc_above
+                scf                     ; (the right one ended first: above)
+                jr z,sc_diff
                 ld a,(de)
                 cp (hl)
                 jr nz,sc_diff
@@ -419,30 +421,20 @@ sc_loop:
                 dec b
                 dec c
                 jr sc_loop
+sc_lend:
+                ld a,c
+                or a                    ; (NC: below when the right goes on)
+                ld a,2
+                jr z,sc_res
 sc_diff:
                 ld a,4
                 jr c,sc_res             ; right below left
                 ld a,1
-                jr sc_res
-sc_lend:
-                ld a,c
-                or a
-                ld a,2
-                jr z,sc_res
-                ld a,1
-                jr sc_res
-sc_above:
-                ld a,4
 sc_res:
                 pop hl
-                push af
                 call freetemp
-                pop af
                 pop hl
-                push af
-                call freetemp
-                pop af
-                ret
+                jp freetemp
 
 ; prstrd: print the string whose descriptor is at HL, and drop it.
 prstrd:
@@ -481,42 +473,29 @@ mk_none:
                 pop de
                 jp pushtemp
 
-; textnum: a signed decimal number at DE, spaces before it allowed: HL.
-; C when there is none or it does not fit. DE past it.
+; textnum: a number at DE (spaces and a sign before it allowed) into FAC;
+; C when there is none. DE past it.
 textnum:
                 rst R_GETC
-                ld c,a
+                push de
                 cp '-'
                 jr z,tn_sign
                 cp '+'
                 jr nz,tn_digit
 tn_sign:
                 inc de
-tn_digit:
                 ld a,(de)
-                call isdigit
+tn_digit:
+                pop de
+                call isnum
                 ccf
                 ret c
-                call getword
-                ret c
-                ld a,c
-                cp '-'
-                jr z,tn_neg
-                ld a,h
-                rla
-                ret
-tn_neg:
-                call neghl
-                ld a,h
-                or l
-                ret z
-                ld a,h
-                rla
-                ccf
+                call fin
+                or a
                 ret
 
-; item: the next DATA or INPUT item at DE, as the type in VALTYP: HL = a
-; number (0 when the item is empty) or a temporary. A string may be in
+; item: the next DATA or INPUT item at DE, as the type in VALTYP: FAC = a
+; number (0 when the item is empty), or HL = a temporary. A string may be in
 ; quotes, or runs to the next comma or colon without its trailing spaces.
 ; C when the item is not one.
 ; DE is left at the comma, colon or end after it.
@@ -524,8 +503,8 @@ item:
                 ld a,(VALTYP)
                 or a
                 jr nz,it_str
+                call fzero
                 rst R_GETC
-                ld hl,0
                 ret z                   ; an empty item is 0
                 cp ','
                 ret z
@@ -584,26 +563,16 @@ strparen:
                 call fnarg
                 jp strchk
 
-; numres: the result is the number in HL.
-numres:
-                xor a
-                ld (VALTYP),a
-                ret
-
-; byteval: HL as a byte in A; ?FC ERROR outside 0-255.
-byteval:
-                ld a,h
-                or a
-                jp nz,e_fc
-                ld a,l
-                ret
-
 fn_len:
                 call strparen
                 call freetemp
-                ld l,(hl)
-                ld h,0
-                jr numres
+                ld a,(hl)
+numres:                                 ; the result is the byte A
+                push af
+                xor a
+                ld (VALTYP),a
+                pop af
+                jp fltbyte
 
 fn_asc:
                 call strparen
@@ -613,11 +582,9 @@ fn_asc:
                 push hl
                 inc hl
                 call loadhl
-                ld l,(hl)
-                ld h,0
-                ex (sp),hl
-                call freetemp
+                ld a,(hl)
                 pop hl
+                call freetemp
                 jr numres
 
 ; VAL: the number at the string's start (0 when there is none). The byte
@@ -625,12 +592,12 @@ fn_asc:
 fn_val:
                 call strparen
                 push hl
-                ld a,(hl)
-                ld hl,0
-                or a
-                jr z,vl_done
+                call fzero
                 pop hl
                 push hl
+                ld a,(hl)
+                or a
+                jr z,vl_done
                 push de
                 ld c,a
                 ld b,0
@@ -644,21 +611,20 @@ fn_val:
                 push hl
                 ld (hl),0
                 call textnum
-                jr nc,vl_num
-                ld hl,0
-vl_num:
                 pop bc
                 pop af
                 ld (bc),a
                 pop de
 vl_done:
-                ex (sp),hl
-                call freetemp
                 pop hl
-                jr numres
+                call freetemp
+                xor a
+                ld (VALTYP),a
+                ret
 
 fn_chr:
                 call numparen
+                call facint
                 call byteval
 str1:                                   ; a one-character string of A
                 ld hl,NUMBUF
@@ -722,8 +688,7 @@ fn_mid:
                 inc de
                 push hl
                 push bc
-                rst R_EVALNUM
-                call byteval
+                call evalbyte
                 pop bc
                 pop hl
                 ld c,a
@@ -750,13 +715,12 @@ sfargo:
                 rst R_EXPECT
                 call eval
                 call strchk
-; commabyte: A = a byte after a comma at DE, for the value in HL, which it keeps.
+; commabyte: A = a byte after a comma at DE; keeps HL.
 commabyte:
                 push hl
                 ld a,','
                 rst R_EXPECT
-                rst R_EVALNUM
-                call byteval
+                call evalbyte
                 pop hl
                 ret
 
@@ -789,9 +753,7 @@ sb_copy:
 sb_none:
                 pop bc                  ; the new place
                 pop hl
-                push af
                 call freetemp
-                pop af
                 ld h,b
                 ld l,c
                 pop de

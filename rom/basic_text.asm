@@ -14,6 +14,8 @@ kw_a:
                 defb 'S'+80h, TK_ABS
                 defm "AS"
                 defb 'C'+80h, TK_ASC
+                defm "AT"
+                defb 'N'+80h, TK_ATN
 kw_b:
 kw_c:
                 defm "CON"
@@ -24,19 +26,27 @@ kw_c:
                 defb 'S'+80h, TK_CLS
                 defm "CHR"
                 defb '$'+80h, TK_CHRS
+                defm "CO"
+                defb 'S'+80h, TK_COS
 kw_d:
                 defm "DAT"
                 defb 'A'+80h, TK_DATA
                 defm "DI"
                 defb 'M'+80h, TK_DIM
+                defm "DE"
+                defb 'F'+80h, TK_DEF
 kw_e:
                 defm "EN"
                 defb 'D'+80h, TK_END
+                defm "EX"
+                defb 'P'+80h, TK_EXP
 kw_f:
                 defm "FO"
                 defb 'R'+80h, TK_FOR
                 defm "FR"
                 defb 'E'+80h, TK_FRE
+                defm "F"
+                defb 'N'+80h, TK_FN
 kw_g:
                 defm "GOT"
                 defb 'O'+80h, TK_GOTO
@@ -63,6 +73,8 @@ kw_l:
                 defb 'N'+80h, TK_LEN
                 defm "LEFT"
                 defb '$'+80h, TK_LEFTS
+                defm "LO"
+                defb 'G'+80h, TK_LOG
 kw_m:
                 defm "MO"
                 defb 'N'+80h, TK_MON
@@ -114,6 +126,10 @@ kw_s:
                 defb 'N'+80h, TK_SGN
                 defm "STR"
                 defb '$'+80h, TK_STRS
+                defm "SQ"
+                defb 'R'+80h, TK_SQR
+                defm "SI"
+                defb 'N'+80h, TK_SIN
 kw_t:
                 defm "TAB"
                 defb '('+80h, TK_TAB
@@ -121,6 +137,8 @@ kw_t:
                 defb 'O'+80h, TK_TO
                 defm "THE"
                 defb 'N'+80h, TK_THEN
+                defm "TA"
+                defb 'N'+80h, TK_TAN
 kw_u:
 kw_v:
                 defm "VA"
@@ -131,34 +149,45 @@ kw_y:
 kw_z:
                 defb 0
 
-; For each letter, where its keywords start in the table.
+; For each letter, where its keywords start in the table, as an offset
+; that drops its 256 from the letter KWSPLIT on (crunch adds it back).
+KWSPLIT         equ 'U'
 kwindex:
-                defb kw_a-keywords
-                defb kw_b-keywords
-                defb kw_c-keywords
-                defb kw_d-keywords
-                defb kw_e-keywords
-                defb kw_f-keywords
-                defb kw_g-keywords
-                defb kw_h-keywords
-                defb kw_i-keywords
-                defb kw_j-keywords
-                defb kw_k-keywords
-                defb kw_l-keywords
-                defb kw_m-keywords
-                defb kw_n-keywords
-                defb kw_o-keywords
-                defb kw_p-keywords
-                defb kw_q-keywords
-                defb kw_r-keywords
-                defb kw_s-keywords
-                defb kw_t-keywords
-                defb kw_u-keywords
-                defb kw_v-keywords
-                defb kw_w-keywords
-                defb kw_x-keywords
-                defb kw_y-keywords
-                defb kw_z-keywords
+                defb LOW (kw_a-keywords)
+                defb LOW (kw_b-keywords)
+                defb LOW (kw_c-keywords)
+                defb LOW (kw_d-keywords)
+                defb LOW (kw_e-keywords)
+                defb LOW (kw_f-keywords)
+                defb LOW (kw_g-keywords)
+                defb LOW (kw_h-keywords)
+                defb LOW (kw_i-keywords)
+                defb LOW (kw_j-keywords)
+                defb LOW (kw_k-keywords)
+                defb LOW (kw_l-keywords)
+                defb LOW (kw_m-keywords)
+                defb LOW (kw_n-keywords)
+                defb LOW (kw_o-keywords)
+                defb LOW (kw_p-keywords)
+                defb LOW (kw_q-keywords)
+                defb LOW (kw_r-keywords)
+                defb LOW (kw_s-keywords)
+                defb LOW (kw_t-keywords)
+                defb LOW (kw_u-keywords)
+                defb LOW (kw_v-keywords)
+                defb LOW (kw_w-keywords)
+                defb LOW (kw_x-keywords)
+                defb LOW (kw_y-keywords)
+                defb LOW (kw_z-keywords)
+                if kw_t-keywords > 255
+                .error The keywords before KWSPLIT have passed 255 bytes
+                endif
+                if kw_u-keywords < 256
+                .error KWSPLIT must be the first letter past 255 bytes
+                endif
+                if kw_z-keywords > 511
+                .error The keywords have passed 511 bytes
+                endif
 
 stmttab:
                 defw s_bend
@@ -186,14 +215,15 @@ stmttab:
                 defw s_new
                 defw s_cls
                 defw s_mon
+                defw s_def
 
 fntab:
-                defw fn_abs
-                defw fn_sgn
-                defw fn_int
+                defw fabs
+                defw fsgn
+                defw fint
                 defw fn_peek
                 defw fn_fre
-                defw fn_rnd
+                defw frnd
                 defw fn_len
                 defw fn_asc
                 defw fn_val
@@ -203,21 +233,32 @@ fntab:
                 defw fn_right
                 defw fn_mid
                 defw fn_inkey
+                defw fsqr
+                defw fsin
+                defw fcos
+                defw ftan
+                defw fatn
+                defw flog
+                defw fexp
+                defw fn_fn
+
+; The arithmetic operations, OP_ADD to OP_POW.
+optab:          defw fadd, fsub, fmul, fdiv, fpow
 
 ; Binary operators: their characters or tokens, the most used first, then
 ; their precedences, then their operations (0: a relation, worked out by
 ; relop).
-opchars:        defb '=', '+', '-', '<', '>', '*', '/', TK_AND, TK_OR
-                defb 4, 5, 5, 4, 4, 6, 6, 2, 1
-                defb 0, OP_ADD, OP_SUB, 0, 0, OP_MUL, OP_DIV, OP_AND, OP_OR
+opchars:        defb '=', '+', '-', '<', '>', '*', '/', '^', TK_AND, TK_OR
+                defb 4, 5, 5, 4, 4, 6, 6, 8, 2, 1
+                defb 0, OP_ADD, OP_SUB, 0, 0, OP_MUL, OP_DIV, OP_POW, OP_AND, OP_OR
 
-; Minus the powers of ten, for printing numbers.
+; Minus the powers of ten, for printing line numbers.
 pow10:          defw -10000, -1000, -100, -10, -1
 
 ; The value of a variable never assigned: 0, or "".
-zeroes:         defb 0, 0, 0
+zeroes:         defb 0, 0, 0, 0
 
-t_basic:        defm "ZORVA BASIC 1.0",KEY_CR,0
+t_basic:        defm "ZORVA BASIC 2.0",KEY_CR,0
 t_free:         defm " BYTES FREE",KEY_CR,0
 t_ok:           defm "OK",KEY_CR,0
 t_error:        defm " ERROR",0

@@ -5,11 +5,13 @@
 ; do not count), then $ for a string. In memory a name is two bytes, the
 ; second 0 when there is none, with bit 7 of the second set for a string.
 ;
-; Simple variables follow the program: 5 bytes each, the name and a value
-; (a number in 2 bytes, or a string descriptor in 3). Arrays follow them:
-; the name (2), the whole entry's length (2), the number of dimensions (1),
-; the size of each dimension (2 each), then the elements (2 or 3 bytes).
-; A new simple variable moves the arrays up by 5 bytes; reading a simple
+; Simple variables follow the program: 6 bytes each, the name and a value
+; (a number in 4 bytes, or a string descriptor in 3 and a spare byte). A
+; function of DEF FN is one too, bit 7 of its name's first byte set. Arrays
+; follow them: the name (2), the whole entry's length (2), the number of
+; dimensions (1), the size of each dimension (2 each), then the elements
+; (4 or 3 bytes). A new simple variable moves the arrays up by 6 bytes;
+; reading a simple
 ; variable that was never assigned gives 0 or "" without making it, so
 ; nothing moves while an expression is being worked out.
 ; ===========================================================================
@@ -48,24 +50,16 @@ simplevar:
 ; it. ?SN ERROR when there is no letter.
 getname:
                 rst R_GETC
-                call upper
-                cp 'A'
-                jp c,e_sn
-                cp 'Z'+1
+                call isalpha
                 jp nc,e_sn
                 ld b,a
                 ld c,0
 gn_more:
                 inc de
                 ld a,(de)
-                call upper
-                cp '0'
-                jr c,gn_end
-                cp '9'+1
+                call isdigit
                 jr c,gn_char
-                cp 'A'
-                jr c,gn_end
-                cp 'Z'+1
+                call isalpha
                 jr nc,gn_end
 gn_char:
                 inc c
@@ -110,8 +104,9 @@ fv_skip:
                 inc hl
                 inc hl
                 inc hl
+                inc hl
                 ld a,l                  ; the keyboard, every 256 bytes
-                cp 5
+                cp 6
                 call c,kpoll
                 jr fv_loop
 fv_hit:
@@ -129,7 +124,7 @@ fv_none:
 newvar:
                 push de
                 push bc
-                ld bc,5
+                ld bc,VARSIZE
                 call room
                 ld hl,(STREND)          ; move the arrays up
                 push hl
@@ -139,12 +134,12 @@ newvar:
                 ld b,h
                 ld c,l
                 pop hl
-                ld de,5
+                ld de,VARSIZE
                 add hl,de
                 ld (STREND),hl
                 dec hl
                 ex de,hl                ; DE = the arrays' new last byte
-                ld hl,-5
+                ld hl,-VARSIZE
                 add hl,de               ; HL = their old last byte
                 ld a,b
                 or c
@@ -153,7 +148,7 @@ newvar:
 nv_put:
                 ld hl,(ARYTAB)
                 push hl
-                ld de,5
+                ld de,VARSIZE
                 add hl,de
                 ld (ARYTAB),hl
                 pop hl
@@ -168,6 +163,9 @@ nv_put:
                 ld (hl),a
                 inc hl
                 ld (hl),a
+                inc hl
+                ld (hl),a
+                dec hl
                 dec hl
                 dec hl
                 pop de
@@ -200,7 +198,7 @@ array:
                 ld a,(VALTYP)
                 push af
                 push bc
-                rst R_EVALNUM
+                call evalint
                 push hl                 ; the first subscript
                 ld hl,0
                 rst R_GETC
@@ -208,7 +206,7 @@ array:
                 ld a,1
                 jr nz,ar_one
                 inc de
-                rst R_EVALNUM
+                call evalint
                 ld a,2
 ar_one:
                 ld (NSUBS),a
@@ -272,8 +270,11 @@ ar_data:
                 add hl,hl
                 ld a,(VALTYP)
                 or a
-                jr z,ar_add
-                add hl,bc
+                jr z,ar_num
+                add hl,bc               ; strings: 3 bytes
+                jr ar_add
+ar_num:
+                add hl,hl               ; numbers: 4 bytes
 ar_add:
                 add hl,de
                 pop de
@@ -328,20 +329,26 @@ makearr:
                 ld de,1
 ma_two:
                 call umul               ; the number of elements
-                jp c,e_om
+                jr c,ma_full
                 ld d,h
                 ld e,l
                 add hl,hl
-                jp c,e_om
+                jr c,ma_full
                 ld a,(VALTYP)
                 or a
-                jr z,ma_head
-                add hl,de
-                jp c,e_om
+                jr z,ma_num
+                add hl,de               ; strings: 3 bytes each
+                jr ma_head
+ma_num:
+                add hl,hl               ; numbers: 4
 ma_head:
+                jr c,ma_full
                 ld de,5+2
                 add hl,de
-                jp c,e_om
+                jr nc,ma_fits
+ma_full:
+                jp e_om
+ma_fits:
                 ld a,(NSUBS)
                 dec a
                 jr z,ma_room
@@ -420,7 +427,7 @@ s_dim:
                 ld a,(VALTYP)
                 push af
                 push bc
-                rst R_EVALNUM
+                call evalint
                 call dimsize
                 push hl
                 ld hl,1
@@ -429,7 +436,7 @@ s_dim:
                 ld a,1
                 jr nz,dm_one
                 inc de
-                rst R_EVALNUM
+                call evalint
                 call dimsize
                 ld a,2
 dm_one:

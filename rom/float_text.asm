@@ -420,33 +420,7 @@ fo_pos: ld (hl),a
         ld h,a
         xor a
         ld (FX_SV),a
-        ld a,l
-        cp 7
-        jr nc,fo_far                ; negative too
-        ld b,a                      ; 0 <= k <= 6: y := x * 5^k * 2^k, both
-        inc b                       ; exact, in one multiplication
-        ld hl,1
-        jr fo_p1
-fo_p5:  ld d,h
-        ld e,l
-        add hl,hl
-        add hl,hl
-        add hl,de
-fo_p1:  djnz fo_p5
-        call fltuns
-        ld a,(FX_K)
-        ld hl,FAC_EXP
-        add a,(hl)
-        ld (hl),a
-        ld hl,FX_V                  ; ARG := |x|
-        ld de,ARG
-        ld bc,5
-        ldir
-        xor a
-        ld (de),a
-        call fmulx
-        jr fo_try
-fo_far: call fx_scale
+        call fx_scale
 fo_try: ld a,(FAC_EXP)              ; y = x * 10^k below 100000: k too low
         cp 145
         jr c,fo_small

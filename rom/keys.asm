@@ -1,7 +1,6 @@
 ; ===========================================================================
 ; The keyboard layout (data only): the character of every key, alone, with
-; Shift and with Ctrl. It stays in the ROM beside the keyboard code, which
-; runs before anything is unpacked.
+; Shift and with Ctrl.
 ; ===========================================================================
 
 ; Characters by key index (column * 6 + row). Columns in scan order FE, FD,

@@ -1,9 +1,7 @@
 // Makes the 8192-byte ROM image from the assembler's output: the part of the
 // program that runs from the ROM as it is, and after it, at the label
-// packed_data, the blocks that run from RAM, packed (rom/pack.h), for the
-// ROM's unpacker to rebuild at power-on. Each block is its start address and
-// end address (little-endian words, the end exclusive) and its stream; a
-// start address of 0 ends the list.
+// packed_data, the blocks that run from RAM, packed (the stream of
+// rom/pack.h), for the ROM's unpacker to rebuild at power-on.
 //
 //   make_rom program.bin program.sym aquarius.rom
 //
@@ -15,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -56,23 +55,26 @@ int main(int argc, char** argv) {
   const size_t romPart = symbols["packed_data"];
   std::vector<uint8_t> image(binary.begin(), binary.begin() + std::min(romPart, binary.size()));
   image.resize(romPart, 0);
+  std::vector<zorva::rom::Block> blocks;
   size_t unpacked = 0;
   for (const char* block : {"low", "high"}) {
     const size_t start = symbols[std::string("ram_") + block + "_start"];
     const size_t end = symbols[std::string("ram_") + block + "_end"];
     if (end < start || end > binary.size()) return Fail(std::string("bad block ") + block);
-    const std::vector<uint8_t> bytes(binary.begin() + start, binary.begin() + end);
-    const std::vector<uint8_t> packed = zorva::rom::Pack(bytes);
-    if (zorva::rom::Unpack(packed, bytes.size()) != bytes) return Fail("packing lost bytes");
-    for (size_t word : {start, end}) {
-      image.push_back(static_cast<uint8_t>(word & 0xFF));
-      image.push_back(static_cast<uint8_t>(word >> 8));
-    }
-    image.insert(image.end(), packed.begin(), packed.end());
-    unpacked += bytes.size();
+    blocks.push_back({static_cast<uint16_t>(start),
+                      std::vector<uint8_t>(binary.begin() + start, binary.begin() + end)});
+    unpacked += end - start;
   }
-  image.push_back(0);
-  image.push_back(0);
+  std::vector<uint8_t> packed;
+  try {
+    packed = zorva::rom::Pack(blocks);
+  } catch (const std::invalid_argument& e) {
+    return Fail(e.what());
+  }
+  std::vector<zorva::rom::Extent> extents;
+  for (const auto& b : blocks) extents.push_back({b.start, b.bytes.size()});
+  if (zorva::rom::Unpack(packed, extents) != blocks) return Fail("packing lost bytes");
+  image.insert(image.end(), packed.begin(), packed.end());
   if (image.size() > kRomSize) {
     return Fail("the image is " + std::to_string(image.size()) + " bytes; it must fit in " +
                 std::to_string(kRomSize));

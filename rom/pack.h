@@ -1,23 +1,27 @@
-// The packed format in which our ROM carries the code it unpacks into RAM at
-// power-on: an LZ77 stream of bits and bytes, made for a small, fast decoder
-// in Z80 code (rom/unpack.asm) on a processor without most of the Z80's
-// shift instructions.
+// The packed form in which our ROM carries the code it unpacks into RAM at
+// power-on, and its packer: LZ77 tokens coded bit by bit with an adaptive
+// binary range coder (rANS), decoded by rom/unpack.asm.
 //
-// A stream is a run of tokens that rebuild one block of bytes of a length
-// the decoder knows beforehand:
-//   literals: flag bit 0, gamma(n), then n bytes as they are;
-//   a match:  flag bit 1, gamma(hi + 1), a byte lo, gamma(n - 1): copy n
-//             bytes from offset hi * 256 + lo + 1 back in the output.
-// A literal run is always followed by a match, so the flag after one is
-// left out (it would always be 1). Bits are read from the top of a byte;
-// a new byte is fetched when the last one is used up, so bits and whole
-// bytes are interleaved in the order the decoder takes them.
+// The stream holds the blocks one after another; where they go and how long
+// they are the unpacker knows from the assembler. Every decision is one bit
+// with its own 8-bit probability, which moves 1/16 of the way towards each bit
+// seen. A token is a literal (a flag, then the byte as a tree of 255
+// probabilities chosen by the byte's place in a Z80 instruction: opcode,
+// 8-bit operand, address low byte, data address high byte, jump target high
+// byte, relative jump, opcode after CB or ED) or a match (a flag; after a
+// literal a second flag for "the last offset again"; else gamma(hi + 1) and
+// the low offset byte's tree; then the length in gamma). The flag's
+// probability depends on the byte's place and on whether a match came last.
+// gamma(v): after the leading 1, "one more" and the bit, from the top; then
+// "no more"; a probability for each step. The probabilities, the places, the
+// last offset and whether a match came last carry on from block to block; a
+// match never reaches back before its own block.
 //
-// gamma(v), v >= 1: for each bit of v below its leading 1, from the top, a 0
-// and that bit; then a 1. So 1 is "1", 2 is "001", 3 is "011", 4 is "00001".
+// The coder's state is 16 bits; stream bits go in at the bottom whenever its
+// top bit is clear, from the top bit of each byte down.
 //
-//   std::vector<uint8_t> packed = Pack(code);
-//   assert(Unpack(packed, code.size()) == code);
+//   std::vector<uint8_t> packed = Pack({{0x2000, code}});
+//   assert(Unpack(packed, {{0x2000, code.size()}}) == std::vector<Block>{{0x2000, code}});
 #pragma once
 
 #include <cstdint>
@@ -26,11 +30,26 @@
 
 namespace zorva::rom {
 
-// The shortest stream (by this parse) that rebuilds `data`.
-std::vector<uint8_t> Pack(const std::vector<uint8_t>& data);
+struct Block {
+  uint16_t start = 0;
+  std::vector<uint8_t> bytes;
+  bool operator==(const Block&) const = default;
+};
 
-// Rebuilds `length` bytes from `packed`; nothing when the stream is damaged
-// (runs past its end, or refers back before the first byte).
-std::optional<std::vector<uint8_t>> Unpack(const std::vector<uint8_t>& packed, size_t length);
+// Where a block goes and how long it is.
+struct Extent {
+  uint16_t start = 0;
+  size_t size = 0;
+};
+
+// The stream of `blocks`, as short as this parse finds. Throws
+// std::invalid_argument for a block running past FFFF.
+std::vector<uint8_t> Pack(const std::vector<Block>& blocks);
+
+// The blocks of `extents` out of a stream; nothing when it is damaged (runs
+// past its end or stops short of it, a match refers back before its block or
+// runs past its end).
+std::optional<std::vector<Block>> Unpack(const std::vector<uint8_t>& packed,
+                                         const std::vector<Extent>& extents);
 
 }  // namespace zorva::rom

@@ -9,17 +9,19 @@
 ; Only the line editor writes single cells (see keyboard.asm).
 ; ===========================================================================
 
-; clrall: whole screen to spaces in DEFATTR, cursor to row 1.
+; clrall: whole screen to spaces in DEFATTR, cursor to row 1. The unused
+; bytes after each 1000 are cleared too: power-on's unpacker kept its model
+; there.
 clrall:
                 ld hl,SCREEN
                 ld (hl),' '
                 ld de,SCREEN+1
-                ld bc,COLS*ROWS-1
+                ld bc,400h-1
                 ldir
                 ld hl,COLOUR
                 ld (hl),DEFATTR
                 ld de,COLOUR+1
-                ld bc,COLS*ROWS-1
+                ld bc,400h-1
                 ldir
                 ld hl,SCREEN+COLS
                 ld (ROWPTR),hl

@@ -2,18 +2,17 @@
 ; Zorva's system ROM: Zorva BASIC and the Zorva Monitor.
 ;
 ; At power-on a cartridge with our header runs first; then BASIC starts
-; (basic*.asm): a BASIC in the style of the period's Microsoft BASICs
-; (float*.asm, the floating-point package it is moving to, is not yet
-; included here). Its MON enters
+; (basic*.asm): a floating-point BASIC in the style of the period's
+; Microsoft BASICs, its numbers in float*.asm. Its MON enters
 ; the monitor (monitor.asm), a one-letter command line in hex (D dump,
 ; M modify, F fill, G call, O output, C characters, P colours, X clear,
 ; H help), whose B goes back to BASIC with the program and variables as they
 ; were. rom/README.md describes both.
 ;
-; More code than 8 KiB holds: the ROM keeps only the start-up, the keyboard
-; and the unpacker (unpack.asm); everything else is assembled to run from
-; RAM, and the build (make_rom) packs it into the rest of the ROM, from
-; packed_data on. At power-on it is unpacked to 2000-2FFF and 4000 on.
+; More code than 8 KiB holds: the ROM keeps only the start-up and the
+; unpacker (unpack.asm); everything else is assembled to run from RAM, and
+; the build (make_rom) packs it into the rest of the ROM, from packed_data
+; on. At power-on it is unpacked to 2000-2FFF and 4000 on.
 ;
 ; Memory map
 ;   0000-1FFF  this ROM (0000 boot; restarts below; the packed code)
@@ -105,7 +104,7 @@ HIGHCODE        equ 4000h           ; and above BASIC's state
 CART            equ 0C000h
 
 ; ---- BASIC -----------------------------------------------------------------
-MAXLINE         equ 72              ; characters in a typed line
+MAXLINE         equ 160             ; characters in a typed line: four rows
 ZONE            equ 14              ; PRINT's comma zones
 BSTACK          equ STACKTOP        ; BASIC's stack is the monitor's, 3A00-3BFF
 STKLIMIT        equ 3A00h+64        ; expressions nest no deeper than this
@@ -140,7 +139,12 @@ CURCOL          equ BVARS+49        ; 1: the cursor's column
 VALTYP          equ BVARS+50        ; 1: 0 number, 1 string
 VCREATE         equ BVARS+51        ; 1: getvar makes new variables
 BMAGIC          equ BVARS+52        ; 2: BASIC_MAGIC once BASIC has started
-TEMPST          equ BVARS+64        ; 48: 16 temporary string descriptors
+XPSAVE          equ BVARS+54        ; 2: expr's operator while an operand moves
+NXFRAME         equ BVARS+56        ; 2: the FOR frame NEXT works on
+OVERCNT         equ BVARS+58        ; 1: characters typed past a full line
+FORSTEP         equ BVARS+60        ; 4: FOR's step, then
+FORLIM          equ BVARS+64        ; 4: its limit, on their way to the frame
+TEMPST          equ BVARS+80        ; 48: 16 temporary string descriptors
 TEMPEND         equ TEMPST+48
 BLINE           equ TEMPEND         ; 3: a line being stored: length, number
 BINBUF          equ BLINE+3         ; the typed line, tokenised in place
@@ -152,7 +156,8 @@ PROGRAM         equ program         ; after BASIC's code: the program, then vari
 HEAPTOP         equ CART            ; free RAM, and strings up to here
 MINFREE         equ 16              ; kept free when a line is stored
 BASIC_MAGIC     equ 0B45Ah
-FORSIZE         equ 13              ; FOR frame
+FORSIZE         equ 17              ; FOR frame
+VARSIZE         equ 6               ; a simple variable
 GOSIZE          equ 7               ; GOSUB frame
 
 ; Restarts used by BASIC.
@@ -166,10 +171,11 @@ OP_ADD          equ 1
 OP_SUB          equ 2
 OP_MUL          equ 3
 OP_DIV          equ 4
-OP_AND          equ 5
-OP_OR           equ 6
+OP_POW          equ 5
+OP_AND          equ 6
+OP_OR           equ 7
 OP_REL          equ 8               ; 8 + LT 1, EQ 2, GT 4
-OPCOUNT         equ 9               ; binary operators in opchars
+OPCOUNT         equ 10              ; binary operators in opchars
 
 ; Tokens: the keywords' numbers in stored lines.
 TK_END          equ 080h
@@ -197,37 +203,50 @@ TK_CLEAR        equ 095h
 TK_NEW          equ 096h
 TK_CLS          equ 097h
 TK_MON          equ 098h
-TK_TO           equ 099h
-TK_THEN         equ 09Ah
-TK_STEP         equ 09Bh
-TK_NOT          equ 09Ch
-TK_AND          equ 09Dh
-TK_OR           equ 09Eh
-TK_TAB          equ 09Fh
-TK_SPC          equ 0A0h
-TK_ABS          equ 0A1h
-TK_SGN          equ 0A2h
-TK_INT          equ 0A3h
-TK_PEEK         equ 0A4h
-TK_FRE          equ 0A5h
-TK_RND          equ 0A6h
-TK_LEN          equ 0A7h
-TK_ASC          equ 0A8h
-TK_VAL          equ 0A9h
-TK_CHRS         equ 0AAh
-TK_STRS         equ 0ABh
-TK_LEFTS        equ 0ACh
-TK_RIGHTS       equ 0ADh
-TK_MIDS         equ 0AEh
-TK_INKEYS       equ 0AFh
-TK_LASTST       equ TK_MON
+TK_DEF          equ 099h
+TK_TO           equ 09Ah
+TK_THEN         equ 09Bh
+TK_STEP         equ 09Ch
+TK_NOT          equ 09Dh
+TK_AND          equ 09Eh
+TK_OR           equ 09Fh
+TK_TAB          equ 0A0h
+TK_SPC          equ 0A1h
+TK_ABS          equ 0A2h
+TK_SGN          equ 0A3h
+TK_INT          equ 0A4h
+TK_PEEK         equ 0A5h
+TK_FRE          equ 0A6h
+TK_RND          equ 0A7h
+TK_LEN          equ 0A8h
+TK_ASC          equ 0A9h
+TK_VAL          equ 0AAh
+TK_CHRS         equ 0ABh
+TK_STRS         equ 0ACh
+TK_LEFTS        equ 0ADh
+TK_RIGHTS       equ 0AEh
+TK_MIDS         equ 0AFh
+TK_INKEYS       equ 0B0h
+TK_SQR          equ 0B1h
+TK_SIN          equ 0B2h
+TK_COS          equ 0B3h
+TK_TAN          equ 0B4h
+TK_ATN          equ 0B5h
+TK_LOG          equ 0B6h
+TK_EXP          equ 0B7h
+TK_FN           equ 0B8h
+TK_LASTST       equ TK_DEF
 TK_FIRSTFN      equ TK_ABS
-TK_LASTFN       equ TK_INKEYS
+TK_LASTFN       equ TK_FN
 
 ; ===========================================================================
                 org 0000h
 
-                jp boot
+; Power-on: the stack, then the code that runs from RAM is unpacked; boot
+; goes on from there.
+                ld sp,STACKTOP
+                call unpack
+                jr boot
 
 ; Restarts: 08-18 and 28 are BASIC's most used routines, one byte to call.
 ; Stray code that runs into 20 or 38 (or into the 0FFh padding of this ROM)
@@ -260,14 +279,11 @@ gc_end:
                 ds 0040h-$,0FFh
 
 ; ---------------------------------------------------------------------------
-; Power-on: a blank screen, then a cartridge with our header, or the monitor.
+; A blank screen, then a cartridge with our header, or BASIC.
 boot:
-                ld sp,STACKTOP
                 xor a
                 ld (BRKFLAG),a
                 ld (KEYCOUNT),a
-                ld hl,packed_data
-                call unpack
                 call clrall
                 ld hl,cartsig
                 ld de,CART
@@ -284,6 +300,23 @@ bt_sig:         ld a,(de)
 bt_basic:
                 jp bas_cold
 
+jphl:           jp (hl)
+
+                include "unpack.asm"
+
+; Everything from here on is data: no instructions below this label.
+rom_code_end:
+; make_rom puts the packed code here.
+packed_data:
+                if $ > 1F00h
+                .error The ROM's own part leaves too little room for the packed code
+                endif
+
+; ---- unpacked at power-on below the screen --------------------------------
+                org LOWCODE
+ram_low_start:
+                include "screen.asm"
+                include "keyread.asm"
 ; Monitor start: fresh variables, title bar, hint, then the command loop.
 warm:
                 ld sp,STACKTOP
@@ -298,8 +331,6 @@ main:
                 call execute
                 jr main
 
-jphl:           jp (hl)
-
 initvars:
                 ld a,DEFATTR
                 ld (ATTR),a
@@ -309,28 +340,15 @@ initvars:
                 ld (DUMPNEXT),hl
                 ret
 
-                include "keyboard.asm"
-                include "unpack.asm"
-
-; Everything from here on is data: no instructions below this label.
-rom_code_end:
-                include "keys.asm"
-; make_rom puts the packed code here.
-packed_data:
-                if $ > 1F00h
-                .error The ROM's own part leaves too little room for the packed code
-                endif
-
-; ---- unpacked at power-on below the screen --------------------------------
-                org LOWCODE
-ram_low_start:
-                include "screen.asm"
                 include "monitor.asm"
+                include "float.asm"
+                include "keyboard.asm"
 low_code_end:
                 include "text.asm"
+                include "keys.asm"
 ram_low_end:
-                if $ > SCREEN
-                .error The code below the screen is larger than 4096 bytes
+                if $ > UPMODEL
+                .error The code below the screen runs into the unpacker's model
                 endif
 
 ; ---- unpacked at power-on above BASIC's state -------------------------------
@@ -342,6 +360,8 @@ ram_high_start:
                 include "basic_vars.asm"
                 include "basic_strings.asm"
                 include "basic_stmt.asm"
+                include "float_text.asm"
+                include "float_func.asm"
 high_code_end:
                 include "basic_text.asm"
 ram_high_end:

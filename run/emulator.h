@@ -81,6 +81,9 @@ class Emulator final : private Z80Links {
   // runs; more text is appended. Returns how many of its characters have no
   // key; the user is told of those once, when the typing is done.
   size_t TypeText(std::string_view text);
+  // Text typed next, when nothing is queued, waits this many instructions
+  // more before its first key: time for the machine to start up.
+  void WaitBeforeTyping(uint32_t instructions) { typist_.Wait(instructions); }
   // Drops the rest of the typed text and lets go of the keys it holds.
   void CancelTyping();
   void SetTypingPace(TypingPace pace) { typist_.SetPace(pace); }

@@ -25,7 +25,10 @@ void Typist::SetPace(TypingPace pace) {
 }
 
 void Typist::Push(KeyEvent event, uint32_t delay, bool endsCharacter) {
-  if (queue_.empty()) countdown_ = delay;
+  if (queue_.empty()) {
+    const uint64_t due = uint64_t{delay} + std::exchange(wait_, 0);
+    countdown_ = static_cast<uint32_t>(std::min<uint64_t>(due, kIdle - 1));
+  }
   queue_.push_back({event, delay, endsCharacter});
   if (endsCharacter) ++charactersLeft_;
 }

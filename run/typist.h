@@ -55,6 +55,9 @@ class Typist {
   // Appends `text` to what is still to be typed; returns how many of its
   // characters have no key and will not be typed.
   size_t Type(std::string_view text);
+  // Text typed when nothing is queued starts `instructions` later than it
+  // would (once): time for the machine to start up before the first key.
+  void Wait(uint32_t instructions) { wait_ += instructions; }
   // Drops what is still to be typed and returns the keys it holds down, for
   // the caller to release.
   std::vector<unsigned> Cancel();
@@ -85,6 +88,7 @@ class Typist {
   TypingPace pace_ = kDefaultPace;
   std::deque<Entry> queue_;
   uint32_t countdown_ = 0;  // until the front entry is due
+  uint32_t wait_ = 0;       // added to the next first entry's delay
   size_t charactersLeft_ = 0;
   size_t skipped_ = 0;
   // Keys the delivered events hold down: a modifier and a key.

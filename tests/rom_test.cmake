@@ -12,7 +12,7 @@ file(GLOB rom_test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/rom/*.c
 list(FILTER rom_test_sources EXCLUDE REGEX "/float[^/]*\\.cpp$")
 add_executable(rom_tests ${rom_test_sources})
 target_include_directories(rom_tests PRIVATE ${PROJECT_SOURCE_DIR} ${Z80EX_INCLUDE_DIR})
-target_link_libraries(rom_tests PRIVATE zorva_testing ${Z80EX_DASM_LIBRARY} GTest::gtest_main)
+target_link_libraries(rom_tests PRIVATE zorva_testing zorva_pack ${Z80EX_DASM_LIBRARY} GTest::gtest_main)
 target_compile_definitions(rom_tests PRIVATE
   ZORVA_RUN="$<TARGET_FILE:zorva-run>"
   ZORVA_ROM_IMAGE="$<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>"

@@ -31,6 +31,8 @@ constexpr std::string_view kUsage =
     "  --type-file FILE  type the text in FILE (before --type's), line ends as Enter\n"
     "  --key-gap N     instructions between two key events, at least 1 (default: a\n"
     "                  key is held @HOLD@, and @GAP@ pass before every other event)\n"
+    "  --type-after N  instructions run before the first key (default @AFTER@: our\n"
+    "                  ROM unpacks itself first, and keys pressed meanwhile are lost)\n"
     "  --trace FILE    log every instruction to FILE (the trace log, otherwise trace.log)\n"
     "  --regs          at the end print the registers on one line\n"
     "  --dump FILE     at the end write the 65536 bytes of memory to FILE\n"
@@ -106,6 +108,7 @@ std::string_view UsageText() {
     };
     put("@HOLD@", Typist::kDefaultPace.hold);
     put("@GAP@", Typist::kDefaultPace.gap);
+    put("@AFTER@", kStartUp);
     return text;
   }();
   return usage;
@@ -150,9 +153,9 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
   CLI::Option* rom = app.add_option("ROM", o.rom);
   app.add_flag("--regs", o.regs);
   app.add_flag("--screen", o.screen);
-  constexpr const char* kValueOptions[] = {"--cart", "--start",     "--end",     "--steps",
-                                           "--type", "--type-file", "--key-gap", "--trace",
-                                           "--dump", "--png",       "--zoom"};
+  constexpr const char* kValueOptions[] = {"--cart",  "--start",     "--end",     "--steps",
+                                           "--type",  "--type-file", "--key-gap", "--type-after",
+                                           "--trace", "--dump",      "--png",     "--zoom"};
   std::map<std::string_view, std::string> values;  // the last one given of each
   for (const char* name : kValueOptions)
     app.add_option(name, values[name])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -200,6 +203,9 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
       {"--key-gap", 1, std::numeric_limits<uint32_t>::max(),
        "a number of instructions from 1 to 4294967295",
        [&](uint64_t n) { o.keyGap = static_cast<uint32_t>(n); }},
+      {"--type-after", 0, std::numeric_limits<uint32_t>::max(),
+       "a number of instructions from 0 to 4294967295",
+       [&](uint64_t n) { o.typeAfter = static_cast<uint32_t>(n); }},
       {"--zoom", 1, 3, "a zoom factor of 1, 2 or 3",
        [&](uint64_t n) { o.zoom = static_cast<int>(n); }},
   };

@@ -11,6 +11,11 @@
 
 namespace zorva::tools {
 
+// Instructions our ROM takes from power-on to its first prompt (it unpacks
+// itself into RAM, about 8.1 million), with room to spare: typed text starts
+// after them unless --type-after says otherwise.
+constexpr uint32_t kStartUp = 10'000'000;
+
 struct RunOptions {
   std::string rom;
   std::optional<std::string> cartridge;
@@ -20,6 +25,7 @@ struct RunOptions {
   std::string typed;                    // from --type, its \n and \b turned into the characters
   std::optional<std::string> typeFile;  // typed before `typed`
   std::optional<uint32_t> keyGap;  // instructions between two key events; else the typist's pace
+  uint32_t typeAfter = kStartUp;   // instructions run before the first key
   std::optional<std::string> trace;
   bool regs = false;
   std::optional<std::string> dump;

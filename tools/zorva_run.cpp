@@ -190,6 +190,7 @@ int RunMachine(const RunOptions& o) {
     typed = *text;
   }
   typed += o.typed;
+  emu.WaitBeforeTyping(o.typeAfter);
   const size_t skipped = emu.TypeText(typed);
 
   emu.OnAdvanced({.start = o.start, .end = o.end, .showPcSp = false});
@@ -204,9 +205,9 @@ int RunMachine(const RunOptions& o) {
   if (untyped != 0) {
     std::fprintf(
         stderr,
-        "zorva-run: the run ended before all the text was typed: %zu characters "
+        "zorva-run: the run ended before all the text was typed: %zu character%s "
         "left%s\n",
-        untyped,
+        untyped, untyped == 1 ? "" : "s",
         skipped == 0 ? "" : (", " + std::to_string(skipped) + " more without a key").c_str());
   }
 

@@ -22,6 +22,7 @@
 
 #include "run/typist.h"
 #include "tests/support/temp_dir.h"
+#include "tools/options.h"
 
 extern char** environ;
 
@@ -66,9 +67,9 @@ struct Typing {
   bool trace = false;              // record the PC of every instruction
 };
 
-// Power-on unpacks the ROM's code before anything shows: a run allows this
-// many instructions for it besides its typing (keys typed meanwhile wait).
-constexpr uint64_t kPowerOn = 300'000;
+// Power-on unpacks the ROM's code before anything shows: zorva-run starts
+// typing after it, and a run allows for it besides its typing.
+constexpr uint64_t kPowerOn = tools::kStartUp;
 
 // Types `t.typed`, one key event every `t.gap` instructions, and runs on for
 // `t.after` instructions (after power-on). The run must end cleanly, with no 'message:' line

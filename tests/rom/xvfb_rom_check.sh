@@ -186,7 +186,7 @@ for line in 0 1 2 3 4 5 6 7; do
   dump_lines+=("$(printf '%04X:%s %s' $((line * 8)) "$hexes" "$ascii")")
 done
 
-basic_banner=$(printf '%-40s' "ZORVA BASIC 1.0")
+basic_banner=$(printf '%-40s' "ZORVA BASIC 2.0")
 basic_shown() {
   take_frame || return 1
   read_screen "$text_ink"

@@ -139,5 +139,21 @@ TEST(Typist, TextTypedWhileTypingIsAppended) {
   EXPECT_EQ(typist.charactersLeft(), 0u);
 }
 
+TEST(Typist, AWaitDelaysTheNextTextOnceAndSaturates) {
+  Typist typist;
+  typist.SetPace({3, 2});
+  typist.Wait(1000);
+  typist.Type("a");
+  EXPECT_EQ(typist.untilNext(), 1002u);
+  EXPECT_EQ(Drain(typist).back(), (Timed{1005, {Kind::Up, 'A'}}));
+  typist.Type("b");  // the wait was spent on the first text
+  EXPECT_EQ(typist.untilNext(), 2u);
+  Drain(typist);
+  // A wait near the limit leaves the countdown below the idle mark.
+  typist.Wait(Typist::kIdle);
+  typist.Type("c");
+  EXPECT_EQ(typist.untilNext(), Typist::kIdle - 1);
+}
+
 }  // namespace
 }  // namespace zorva

@@ -66,7 +66,9 @@ TEST_F(ZorvaRunTest, RegsShowsThatARunEndsAtTheStepLimitOrTheEndPointExactly) {
       {{"--steps", "0", "--end", "300"}, incA, "PC=012C SP=FFFF A=2C"},
       {{"--start", "0x10", "--end", "0x12"}, incA, "PC=0012 SP=FFFF A=02"},
       // Typed keys make the host pump more often; the limit stays exact.
-      {{"--steps", "1000", "--type", "ab", "--key-gap", "7"}, incA, "PC=03E8 SP=FFFF A=E8"},
+      {{"--steps", "1000", "--type", "ab", "--key-gap", "7", "--type-after", "0"},
+       incA,
+       "PC=03E8 SP=FFFF A=E8"},
       // More than two of the host's longest stretches between pumps (1 << 20).
       {{"--steps", "2097155"}, loop, "PC=0001 SP=FFFF A=00 F=00 BC=0000 DE=0000 HL=0002"},
   };
@@ -226,6 +228,11 @@ TEST_F(ZorvaRunTest, TypedTextFromAFileAndWhatIsToldAboutIt) {
        "zorva-run: the run ended before all the text was typed: 2 characters left, 1 more "
        "without a key\n",
        "\xDF\xFF"},
+      // Typing waits for the machine to start up.
+      {{"--type-after", "5000", "--type", "a", "--steps", "4000"},
+       3,
+       "zorva-run: the run ended before all the text was typed: 1 character left\n",
+       ""},
       {{"--type-file", "missing.txt"},
        1,
        "zorva-run: cannot type the text of 'missing.txt': No such file or directory\n",
@@ -233,7 +240,8 @@ TEST_F(ZorvaRunTest, TypedTextFromAFileAndWhatIsToldAboutIt) {
       {{"--type-file", "."}, 1, "zorva-run: cannot type the text of '.': Is a directory\n", ""},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> args = c.args;
+    std::vector<std::string> args = {"--type-after", "0"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
     args.insert(args.end(), {"--key-gap", "50", "--dump", "m.bin", rom});
     const Outcome o = Run(args);
     EXPECT_EQ(o.status, c.status) << o.err;
