@@ -6,7 +6,8 @@
 //   make_rom program.bin program.sym aquarius.rom
 //
 // The blocks are named in the symbol file by ram_low_start/ram_low_end and
-// ram_high_start/ram_high_end. Prints the sizes; fails when the image would
+// ram_high_start/ram_high_end, their data parts (packed as text) by
+// low_code_end and high_code_end. Prints the sizes; fails when the image would
 // not fit.
 #include <cstdio>
 #include <fstream>
@@ -47,8 +48,8 @@ int main(int argc, char** argv) {
   std::istringstream lines(symbolText);
   for (std::string name, equ, value; lines >> name >> equ >> value;)
     symbols[name] = std::stoul(value, nullptr, 16);
-  for (const char* name :
-       {"packed_data", "ram_low_start", "ram_low_end", "ram_high_start", "ram_high_end"}) {
+  for (const char* name : {"packed_data", "ram_low_start", "ram_low_end", "ram_high_start",
+                           "ram_high_end", "low_code_end", "high_code_end"}) {
     if (!symbols.count(name)) return Fail(std::string("no symbol ") + name);
   }
 
@@ -60,9 +61,12 @@ int main(int argc, char** argv) {
   for (const char* block : {"low", "high"}) {
     const size_t start = symbols[std::string("ram_") + block + "_start"];
     const size_t end = symbols[std::string("ram_") + block + "_end"];
-    if (end < start || end > binary.size()) return Fail(std::string("bad block ") + block);
+    const size_t text = symbols[std::string(block) + "_code_end"];
+    if (end < start || end > binary.size() || text < start || text > end)
+      return Fail(std::string("bad block ") + block);
     blocks.push_back({static_cast<uint16_t>(start),
-                      std::vector<uint8_t>(binary.begin() + start, binary.begin() + end)});
+                      std::vector<uint8_t>(binary.begin() + start, binary.begin() + end),
+                      text - start});
     unpacked += end - start;
   }
   std::vector<uint8_t> packed;
@@ -72,7 +76,7 @@ int main(int argc, char** argv) {
     return Fail(e.what());
   }
   std::vector<zorva::rom::Extent> extents;
-  for (const auto& b : blocks) extents.push_back({b.start, b.bytes.size()});
+  for (const auto& b : blocks) extents.push_back({b.start, b.bytes.size(), b.text});
   if (zorva::rom::Unpack(packed, extents) != blocks) return Fail("packing lost bytes");
   image.insert(image.end(), packed.begin(), packed.end());
   if (image.size() > kRomSize) {

@@ -22,14 +22,17 @@ constexpr int kLength = 0x40;
 constexpr int kGammaSteps = 16;
 constexpr int kOffsetLow = 0x100;  // trees: 255 probabilities from + 1
 constexpr int kLiteral = 0x200;    // + 256 * the byte's place
-constexpr int kPlaces = 7;
+constexpr int kText = 7;
+constexpr int kPlaces = 8;
 constexpr int kContexts = kLiteral + 256 * kPlaces;
 
 // A byte's place in the instruction it belongs to, read as straight-line
 // code from the first block's start on: 0 an opcode (DD and FD are read as
 // opcodes of their own), 1 an 8-bit operand, 2 an address's low byte, 3 the
 // high byte of a data address, 4 that of a jump or call target, 5 a relative
-// jump's displacement, 6 the opcode after CB or ED.
+// jump's displacement, 6 the opcode after CB or ED. Bytes of a block's text
+// part are place kText, though the reader goes on reading them as code (as
+// the unpacker does, which keeps one reader for everything).
 class Places {
  public:
   int Next() const { return queue_ & 15; }
@@ -48,11 +51,11 @@ class Places {
   uint8_t queue_ = 0;
 };
 
-std::vector<int> PlacesOf(const std::vector<uint8_t>& data, Places& p) {
+std::vector<int> PlacesOf(const Block& block, Places& p) {
   std::vector<int> places;
-  for (uint8_t b : data) {
-    places.push_back(p.Next());
-    p.Put(b);
+  for (size_t i = 0; i < block.bytes.size(); ++i) {
+    places.push_back(i >= block.text ? kText : p.Next());
+    p.Put(block.bytes[i]);
   }
   return places;
 }
@@ -368,7 +371,7 @@ std::vector<uint8_t> Pack(const std::vector<Block>& blocks) {
   Places reader;
   for (const Block& b : blocks) {
     if (b.start + b.bytes.size() > 0x10000) throw std::invalid_argument("a block runs past FFFF");
-    places.push_back(PlacesOf(b.bytes, reader));
+    places.push_back(PlacesOf(b, reader));
     matches.push_back(FindMatches(b.bytes));
   }
   // Each pass is priced by the last; the smallest result is kept.
@@ -406,7 +409,7 @@ std::optional<std::vector<Block>> Unpack(const std::vector<uint8_t>& packed,
       places.Put(b);
     };
     while (out.size() < e.size) {
-      const int place = places.Next();
+      const int place = out.size() >= e.text ? kText : places.Next();
       if (!d.Bit(kIsMatch + s + 2 * place)) {
         put(d.Tree(kLiteral + 256 * place));
         s = 0;
@@ -425,7 +428,7 @@ std::optional<std::vector<Block>> Unpack(const std::vector<uint8_t>& packed,
       }
       if (d.Bad()) return std::nullopt;
     }
-    blocks.push_back({e.start, std::move(out)});
+    blocks.push_back({e.start, std::move(out), e.text});
   }
   if (!packed.empty() && !d.EndsHere()) return std::nullopt;
   return blocks;

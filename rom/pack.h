@@ -8,7 +8,8 @@
 // seen. A token is a literal (a flag, then the byte as a tree of 255
 // probabilities chosen by the byte's place in a Z80 instruction: opcode,
 // 8-bit operand, address low byte, data address high byte, jump target high
-// byte, relative jump, opcode after CB or ED) or a match (a flag; after a
+// byte, relative jump, opcode after CB or ED; or text, for the data that ends
+// a block from its `text` offset on) or a match (a flag; after a
 // literal a second flag for "the last offset again"; else gamma(hi + 1) and
 // the low offset byte's tree; then the length in gamma). The flag's
 // probability depends on the byte's place and on whether a match came last.
@@ -24,22 +25,28 @@
 //   assert(Unpack(packed, {{0x2000, code.size()}}) == std::vector<Block>{{0x2000, code}});
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace zorva::rom {
 
+// A block with no text part.
+inline constexpr size_t kNoText = SIZE_MAX;
+
 struct Block {
   uint16_t start = 0;
   std::vector<uint8_t> bytes;
+  size_t text = kNoText;  // where its data (messages, tables) starts
   bool operator==(const Block&) const = default;
 };
 
-// Where a block goes and how long it is.
+// Where a block goes, how long it is and where its text starts.
 struct Extent {
   uint16_t start = 0;
   size_t size = 0;
+  size_t text = kNoText;
 };
 
 // The stream of `blocks`, as short as this parse finds. Throws

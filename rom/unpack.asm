@@ -4,29 +4,32 @@
 ; build's make_rom writes it): the block below the screen, then the one above
 ; BASIC's state. The stream is a run of decisions, coded with adaptive
 ; probabilities under a binary range coder: literals as trees of bits chosen
-; by the byte's place in an instruction, matches (copied from earlier output)
+; by the byte's place in an instruction (or, in the data that ends each
+; block, a place of their own for text), matches (copied from earlier output)
 ; as gamma codes. The keyboard code is among what it rebuilds, so keys
 ; pressed in the moment this takes (about 8 million instructions) are not
 ; seen.
 ; ===========================================================================
 
-; The model: a probability of a 1 in 256ths for each decision, in nine pages
-; from the top page of the low block's room to the end of the colour memory,
+; The model: a probability of a 1 in 256ths for each decision, in ten pages
+; from the top two pages of the low block's room to the end of the colour memory,
 ; so that clearing the screen afterwards leaves nothing of it where programs
 ; go.
-UPMODEL         equ SCREEN-100h
+UPMODEL         equ SCREEN-200h
 UP_ISMATCH      equ 00h             ; + 1 after a match + 2 * the byte's place
 UP_NEWOFF       equ 10h             ; a fresh offset, not the last one again
 UP_OFFHIGH      equ 20h             ; gamma: offset high byte + 1
 UP_LENGTH       equ 40h             ; gamma: the length
 UP_OFFLOW       equ 1               ; page: tree of the offset's low byte
 UP_LITERAL      equ 2               ; pages: literal trees, one per place
-UP_PAGES        equ 9
+UP_TEXT         equ 7               ; the place of a block's data bytes
+UP_PAGES        equ 10
 ; The unpacker's variables, in the part of the first page no decision uses.
 UPEND           equ UPMODEL+0F0h    ; 2: where the block being rebuilt ends
 UPLAST          equ UPMODEL+0F2h    ; 2: the last offset
 UPPLACE         equ UPMODEL+0F4h    ; 1: places of the bytes to come, a nibble each
 UPSTATE         equ UPMODEL+0F5h    ; 1: 0 after a literal, 1 after a match
+UPTEXT          equ UPMODEL+0F6h    ; 2: where the block's data starts
 
 ; unpack: rebuilds both blocks. The coder's state lives in HL', its bit byte
 ; (with a stop bit) in C', the stream's next byte at IX.
@@ -44,16 +47,27 @@ unpack:
                 ld c,80h
                 exx
                 ld de,ram_low_start
+                ld bc,low_code_end
                 ld hl,ram_low_end
                 call up_block
                 ld de,ram_high_start
+                ld bc,high_code_end
                 ld hl,ram_high_end
-; up_block: rebuilds DE up to HL.
+; up_block: rebuilds DE up to HL, its data from BC on.
 up_block:
                 ld (UPEND),hl
+                ld (UPTEXT),bc
 up_token:
+                ld hl,(UPTEXT)          ; the place: text from UPTEXT on
+                ld a,e
+                sub l
+                ld a,d
+                sbc a,h
+                ld a,UP_TEXT
+                jr nc,ut_place
                 ld a,(UPPLACE)
                 and 0Fh
+ut_place:
                 ld c,a
                 add a,a
                 ld hl,UPSTATE

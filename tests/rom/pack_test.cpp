@@ -16,7 +16,7 @@ namespace {
 
 std::vector<Extent> ExtentsOf(const std::vector<Block>& blocks) {
   std::vector<Extent> extents;
-  for (const Block& b : blocks) extents.push_back({b.start, b.bytes.size()});
+  for (const Block& b : blocks) extents.push_back({b.start, b.bytes.size(), b.text});
   return extents;
 }
 
@@ -60,6 +60,9 @@ TEST(Pack, WhatIsPackedComesBackByteForByte) {
       {"two blocks", {{0x2000, CodeLike(3000)}, {0x4000, CodeLike(2500)}}},
       {"an empty block between", {{0x2000, CodeLike(100)}, {0x3000, {}}, {0x4000, repeated}}},
       {"up to FFFF", {{0xFFF0, Random(16, 2)}}},
+      // Code, then its messages: the text part has literals of its own.
+      {"code then text", {{0x2000, CodeLike(900), 600}, {0x4000, repeated, 0}}},
+      {"text from the very end", {{0x2000, CodeLike(300), 300}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -70,10 +73,17 @@ TEST(Pack, WhatIsPackedComesBackByteForByte) {
   EXPECT_LT(Pack({{0x2000, repeated}}).size(), repeated.size() / 8);
   EXPECT_LT(Pack({{0x2000, Random(3000, 1)}}).size(), 3000u * 103 / 100);
   EXPECT_THROW(Pack({{0xFFF0, Random(17, 2)}}), std::invalid_argument);
+  // Where the text starts is part of the format: told another start, the
+  // unpacker reads other bytes.
+  const std::vector<Block> split = {{0x2000, CodeLike(900), 600}};
+  std::vector<Extent> elsewhere = ExtentsOf(split);
+  elsewhere[0].text = 300;
+  const auto misread = Unpack(Pack(split), elsewhere);
+  EXPECT_TRUE(!misread || (*misread)[0].bytes != split[0].bytes);
 }
 
 TEST(Pack, ADamagedStreamIsRefusedOrReadWithinItsEnds) {
-  const std::vector<Block> blocks = {{0x2000, CodeLike(600)}, {0x4000, CodeLike(300)}};
+  const std::vector<Block> blocks = {{0x2000, CodeLike(600), 500}, {0x4000, CodeLike(300)}};
   const std::vector<Extent> extents = ExtentsOf(blocks);
   const std::vector<uint8_t> packed = Pack(blocks);
   for (size_t cut : {size_t{0}, size_t{1}, packed.size() / 2, packed.size() - 1}) {
