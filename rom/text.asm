@@ -19,17 +19,10 @@ t_chead:        defm "      0 1 2 3 4 5 6 7 8 9 A B C D E F",0
 t_phead:        defm "FG/BG 0 1 2 3 4 5 6 7 8 9 A B C D E F",0
 
 t_help:         defm "Commands, numbers in hex:",KEY_CR
-                defm " D [addr [count]]  dump memory",KEY_CR
-                defm " M addr bb [bb..]  modify memory",KEY_CR
-                defm " F addr count bb   fill memory",KEY_CR
-                defm " G addr            call, RET comes back",KEY_CR
-                defm " O port bb         output to a port",KEY_CR
-                defm " C                 character set",KEY_CR
-                defm " P                 colour pairs",KEY_CR
-                defm " X                 clear screen",KEY_CR
-                defm " H                 this help",KEY_CR
-                defm " B                 back to BASIC",KEY_CR
-                defm "Free RAM: 6000-BFFF",0
+                defm " D [addr [n]] dump  M addr bb.. modify",KEY_CR
+                defm " F addr n bb  fill  G addr      call",KEY_CR
+                defm " O port bb    out   C characters",KEY_CR
+                defm " P colours  X clear  H help  B BASIC",0
 
 ; Command letter and handler; a 0 ends the table.
 cmdtab:         defb 'D'

@@ -201,19 +201,19 @@ std::vector<Case> Cases() {
        Monitor({"> f 2fff 1 0", "?PROTECTED", "> m 3fff 0 0", "?PROTECTED", "> f 4000 1 0",
                 "?PROTECTED", "> m 3fff 0", "> " + kCursor})},
       {"clear", "h\nx\n", {kBanner, "> " + kCursor}},
-      // The colour table and the help fill 32 rows: text and colours move up nine rows.
+      // The colour table and the help fill 25 rows: text and colours move up two rows.
       {"help_scrolls",
        "p\nh\n",
        {},
        [](const RomRun& r) {
          ASSERT_EQ(r.rows.size(), 25u);
          EXPECT_EQ(r.rows[0], kBanner);
-         EXPECT_EQ(r.rows[10].substr(0, 10), "  F   F0F1");
-         EXPECT_EQ(r.Colour(10, 7), 0xF0);
-         EXPECT_EQ(std::vector(r.rows.begin() + 11, r.rows.begin() + 14),
-                   (std::vector<std::string>{
-                       "> h", "Commands, numbers in hex:", " D [addr [count]]  dump memory"}));
-         EXPECT_EQ(r.rows[23], "Free RAM: 6000-BFFF");
+         EXPECT_EQ(r.rows[17].substr(0, 10), "  F   F0F1");
+         EXPECT_EQ(r.Colour(17, 7), 0xF0);
+         EXPECT_EQ(std::vector(r.rows.begin() + 18, r.rows.begin() + 21),
+                   (std::vector<std::string>{"> h", "Commands, numbers in hex:",
+                                             " D [addr [n]] dump  M addr bb.. modify"}));
+         EXPECT_EQ(r.rows[23], " P colours  X clear  H help  B BASIC");
          EXPECT_EQ(r.rows[24], "> " + kCursor);
          EXPECT_EQ(r.Colour(24, 0), kPromptColour);
        }},
