@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "machine/program_files.h"
+
 namespace zorva {
 
 // One entry of a file dialog's type list, e.g. {"ROM Files (*.rom)", "*.rom"}.
@@ -41,6 +43,9 @@ class Host {
   virtual void CloseWindow() = 0;
   // Stops the periodic screen refresh (the window is about to close).
   virtual void StopScreenTimer() = 0;
+  // Where BASIC's SAVE, LOAD and FILES keep programs; nothing when this host
+  // keeps none (they then fail with BASIC's errors).
+  virtual ProgramFiles* Programs() { return nullptr; }
 };
 
 }  // namespace zorva

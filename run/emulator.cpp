@@ -12,6 +12,10 @@ namespace {
 
 constexpr std::array<FileType, 2> kRomTypes = {FileType{"ROM Files (*.rom)", "*.rom"},
                                                FileType{"All Files (*.*)", "*.*"}};
+// While BASIC is in the middle of a file operation (a LOAD stores a line per
+// request) the loop looks at its requests this often, not only at its pumps.
+constexpr uint32_t kFilePoll = 1000;
+
 constexpr std::array<FileType, 2> kCartridgeTypes = {FileType{"BIN Files (*.bin)", "*.bin"},
                                                      FileType{"All Files (*.*)", "*.*"}};
 
@@ -37,6 +41,8 @@ void Emulator::LoadStartupRom() {
   points_.start = 0x0000;
   points_.end = 0xFFFF;
   m_.cpu.ResetRegisters();
+  files_.Forget(m_.memory);
+  filesBusy_ = false;
   closing_ = false;
   cartridgePending_ = false;
 }
@@ -81,7 +87,9 @@ int Emulator::Run(uint16_t start, uint16_t end) {
     while (keepRunning_) {
       // Typed keys fall due between two pumps too: a batch ends at whichever
       // comes first, so they land on their instruction counts.
-      const uint32_t batch = std::min(untilPump, typist_.untilNext());
+      uint32_t batch = std::min(untilPump, typist_.untilNext());
+      if (filesBusy_) [[unlikely]]
+        batch = std::min(batch, kFilePoll);
       uint32_t left = batch;
       if (trace_.loggingOn()) [[unlikely]] {
         // One at a time: every instruction needs its line, and a failed
@@ -95,6 +103,9 @@ int Emulator::Run(uint16_t start, uint16_t end) {
       untilPump -= batch - left;
       if (typist_.typing()) [[unlikely]]
         TypeDueKeys(batch - left);
+      // BASIC's file requests wait in memory for the next look: at every
+      // pump, and after every batch while an operation is under way.
+      if (untilPump == 0 || filesBusy_) ServeFiles();
       // A host answering 0 would otherwise never be asked again.
       if (untilPump == 0) untilPump = std::max<uint32_t>(host_.PumpMessages(), 1);
       if (restart_ || cpu.regs.PC == end) break;
@@ -124,6 +135,8 @@ void Emulator::OnStop() {
 
 void Emulator::OnReset() {
   m_.cpu.ResetRegisters();
+  files_.Forget(m_.memory);
+  filesBusy_ = false;
   m_.screen.fullRedraw = true;
 }
 

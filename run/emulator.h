@@ -23,6 +23,7 @@
 
 #include "machine/host.h"
 #include "machine/machine_state.h"
+#include "run/basic_files.h"
 #include "run/trace_log.h"
 #include "run/typist.h"
 
@@ -117,6 +118,8 @@ class Emulator final : private Z80Links {
   void TraceWriteFailed(unsigned cause);
   void ReportTraceFailure(unsigned cause);
   void TypeDueKeys(uint32_t ran);
+  // Answers a file request of BASIC's, if one waits (run/basic_files.h).
+  void ServeFiles() { filesBusy_ = files_.Serve(m_.memory, host_.Programs()); }
 
   // Z80Links: what instructions reach outside the processor.
   void WriteScramblePort(uint8_t value) override;
@@ -127,6 +130,8 @@ class Emulator final : private Z80Links {
   MachineState m_;
   TraceLog trace_;
   Typist typist_;
+  BasicFiles files_;
+  bool filesBusy_ = false;  // a file operation under way: look again soon
   std::string traceFileName_ = "trace.log";
   RunPoints points_;
   bool keepRunning_ = false;

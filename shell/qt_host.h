@@ -10,6 +10,7 @@
 #include <chrono>
 
 #include "machine/host.h"
+#include "run/folder_files.h"
 #include "shell/pump_pacer.h"
 
 namespace zorva {
@@ -28,6 +29,8 @@ class QtHost final : public Host {
   void PostClose() override;
   void CloseWindow() override;
   void StopScreenTimer() override;
+  // BASIC's programs live in the working folder, beside trace.log.
+  ProgramFiles* Programs() override { return &programs_; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -35,6 +38,7 @@ class QtHost final : public Host {
   CZorvaDlg& dlg_;
   PumpPacer pacer_;
   Clock::time_point lastPumpEnd_ = Clock::now();
+  FolderFiles programs_{"."};
 };
 
 }  // namespace zorva

@@ -11,8 +11,10 @@
 #include <csignal>
 #include <cstdint>
 #include <ostream>
+#include <string>
 
 #include "machine/host.h"
+#include "run/folder_files.h"
 
 namespace zorva {
 class Emulator;
@@ -39,6 +41,9 @@ class HeadlessHost final : public Host {
   void PostClose() override {}
   void CloseWindow() override {}
   void StopScreenTimer() override {}
+  ProgramFiles* Programs() override { return &programs_; }
+  // The folder BASIC's programs are kept in (the working folder unless set).
+  void SetProgramFolder(const std::string& folder) { programs_ = FolderFiles(folder); }
 
   // Instructions executed up to the last pump.
   uint64_t executed() const { return executed_; }
@@ -56,6 +61,7 @@ class HeadlessHost final : public Host {
   // A run pumps for the first time after its first instruction.
   uint32_t granted_ = 1;
   bool interrupted_ = false;
+  FolderFiles programs_{"."};
 };
 
 }  // namespace zorva::tools

@@ -34,6 +34,8 @@ constexpr std::string_view kUsage =
     "  --type-after N  instructions run before the first key (default @AFTER@: our\n"
     "                  ROM unpacks itself first, and keys pressed meanwhile are lost)\n"
     "  --trace FILE    log every instruction to FILE (the trace log, otherwise trace.log)\n"
+    "  --programs DIR  the folder where our BASIC's SAVE, LOAD and FILES keep programs\n"
+    "                  (default: the working folder)\n"
     "  --regs          at the end print the registers on one line\n"
     "  --dump FILE     at the end write the 65536 bytes of memory to FILE\n"
     "  --screen        at the end print the 25 rows of character memory\n"
@@ -153,9 +155,9 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
   CLI::Option* rom = app.add_option("ROM", o.rom);
   app.add_flag("--regs", o.regs);
   app.add_flag("--screen", o.screen);
-  constexpr const char* kValueOptions[] = {"--cart",  "--start",     "--end",     "--steps",
-                                           "--type",  "--type-file", "--key-gap", "--type-after",
-                                           "--trace", "--dump",      "--png",     "--zoom"};
+  constexpr const char* kValueOptions[] = {
+      "--cart",       "--start", "--end",  "--steps", "--type", "--type-file", "--key-gap",
+      "--type-after", "--trace", "--dump", "--png",   "--zoom", "--programs"};
   std::map<std::string_view, std::string> values;  // the last one given of each
   for (const char* name : kValueOptions)
     app.add_option(name, values[name])->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -218,6 +220,10 @@ ParseResult ParseOptions(std::span<const std::string_view> args) {
     number.set(*n);
   }
   if (const std::string* text = given("--type")) o.typed = TypedText(*text);
+  if (const std::string* folder = given("--programs")) {
+    if (folder->empty()) return fail("--programs needs a folder name, not an empty one");
+    o.programs = *folder;
+  }
   // An empty name would only fail later, after the run; say so now.
   for (const auto& [option, file] : {std::pair{"--cart", &o.cartridge},
                                      {"--type-file", &o.typeFile},

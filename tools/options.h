@@ -27,6 +27,7 @@ struct RunOptions {
   std::optional<uint32_t> keyGap;  // instructions between two key events; else the typist's pace
   uint32_t typeAfter = kStartUp;   // instructions run before the first key
   std::optional<std::string> trace;
+  std::string programs = ".";  // the folder of BASIC's SAVE, LOAD and FILES
   bool regs = false;
   std::optional<std::string> dump;
   bool screen = false;

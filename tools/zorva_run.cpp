@@ -158,6 +158,7 @@ int RunMachine(const RunOptions& o) {
   Emulator emu(host);
   host.Attach(emu);
   host.WatchInterrupt(&interruptRequested);
+  host.SetProgramFolder(o.programs);
 
   emu.InitMachine();
   if (!emu.LoadRomFile(o.rom)) return kFileFailed;
