@@ -514,6 +514,11 @@ e_cn:           ld hl,'C'+'N'*256
 ; FOR and GOSUB are forgotten and CONT is no longer possible.
 error:
                 ld sp,BSTACK
+                ld a,(HOSTLOAD)         ; LOAD storing a file's lines: the
+                or a                    ; host puts the old program back,
+                ld (HOSTHL),hl          ; then answers with the error to show
+                ld a,1
+                jp nz,hostask
                 push hl
                 call crlf0
                 ld a,'?'

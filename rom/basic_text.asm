@@ -28,6 +28,10 @@ kw_c:
                 defb '$'+80h, TK_CHRS
                 defm "CO"
                 defb 'S'+80h, TK_COS
+                defm "CSAV"
+                defb 'E'+80h, TK_CSAVE
+                defm "CLOA"
+                defb 'D'+80h, TK_CLOAD
 kw_d:
                 defm "DAT"
                 defb 'A'+80h, TK_DATA
@@ -47,6 +51,8 @@ kw_f:
                 defb 'E'+80h, TK_FRE
                 defm "F"
                 defb 'N'+80h, TK_FN
+                defm "FILE"
+                defb 'S'+80h, TK_FILES
 kw_g:
                 defm "GOT"
                 defb 'O'+80h, TK_GOTO
@@ -75,6 +81,8 @@ kw_l:
                 defb '$'+80h, TK_LEFTS
                 defm "LO"
                 defb 'G'+80h, TK_LOG
+                defm "LOA"
+                defb 'D'+80h, TK_LOAD
 kw_m:
                 defm "MO"
                 defb 'N'+80h, TK_MON
@@ -116,6 +124,8 @@ kw_r:
                 defm "RIGHT"
                 defb '$'+80h, TK_RIGHTS
 kw_s:
+                defm "SAV"
+                defb 'E'+80h, TK_SAVE
                 defm "SPC"
                 defb '('+80h, TK_SPC
                 defm "STO"
@@ -151,7 +161,7 @@ kw_z:
 
 ; For each letter, where its keywords start in the table, as an offset
 ; that drops its 256 from the letter KWSPLIT on (crunch adds it back).
-KWSPLIT         equ 'U'
+KWSPLIT         equ 'T'
 kwindex:
                 defb LOW (kw_a-keywords)
                 defb LOW (kw_b-keywords)
@@ -179,10 +189,10 @@ kwindex:
                 defb LOW (kw_x-keywords)
                 defb LOW (kw_y-keywords)
                 defb LOW (kw_z-keywords)
-                if kw_t-keywords > 255
+                if kw_s-keywords > 255
                 .error The keywords before KWSPLIT have passed 255 bytes
                 endif
-                if kw_u-keywords < 256
+                if kw_t-keywords < 256
                 .error KWSPLIT must be the first letter past 255 bytes
                 endif
                 if kw_z-keywords > 511
@@ -216,6 +226,11 @@ stmttab:
                 defw s_cls
                 defw s_mon
                 defw s_def
+                defw s_file             ; SAVE
+                defw s_file             ; LOAD
+                defw s_file             ; FILES
+                defw s_file             ; CSAVE
+                defw s_file             ; CLOAD
 
 fntab:
                 defw fabs
@@ -258,7 +273,17 @@ pow10:          defw -10000, -1000, -100, -10, -1
 ; The value of a variable never assigned: 0, or "".
 zeroes:         defb 0, 0, 0, 0
 
+; What the host needs to serve SAVE, LOAD and FILES (basic_files.asm),
+; followed by the banner, which hostask copies after it as the signature.
+hostinfo:
+                defw PROGRAM, keywords
+                defw INPBUF             ; a buffer for a line or a text,
+                defb MAXLINE            ; this long
+                defb TK_SAVE            ; the first of the five statements
+                defw BVARS, HEAPTOP     ; what a LOAD that fails puts back
+                defw hf_done, prstr, getkey, storeline, bnew, rn_all, error, ready
 t_basic:        defm "ZORVA BASIC 2.0",KEY_CR,0
+HOSTINFOLEN     equ $-1-hostinfo        ; up to the banner's KEY_CR
 t_free:         defm " BYTES FREE",KEY_CR,0
 t_ok:           defm "OK",KEY_CR,0
 t_error:        defm " ERROR",0

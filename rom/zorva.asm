@@ -22,6 +22,7 @@
 ;   3800-38B7  monitor variables and buffers
 ;   38B8-38FF  keyboard state and the 64-key typeahead buffer
 ;   3900-397F  reserved for the floating-point package
+;   3980-39BA  BASIC's requests to the host: SAVE, LOAD, FILES (basic_files.asm)
 ;   3A00-3BFF  the stack (SP starts at 3C00), the monitor's or BASIC's
 ;   3C00-3FFF  BASIC's state, line buffers, temporary strings and FOR/GOSUB
 ;              stack
@@ -96,6 +97,15 @@ KEYCOUNT        equ VARS+0BDh       ; 1: keys waiting
 KEYBUF          equ VARS+0C0h       ; 64: the typeahead ring, 64-aligned
 KEYBUFLEN       equ 64
 FPRAM           equ 3900h           ; 128: the number package's RAM
+; BASIC's request block: where SAVE, LOAD and FILES ask the host (hostask).
+HOSTBLK         equ 3980h
+HOSTREQ         equ HOSTBLK+0       ; 1: a statement's token; 0 go on; 1 a line failed
+HOSTA           equ HOSTBLK+1       ; 1: A as the host's routine left it (a key)
+HOSTGO          equ HOSTBLK+2       ; 2: the answer: the routine to go to,
+HOSTDE          equ HOSTBLK+4       ; 2: with this DE (in: the text pointer)
+HOSTHL          equ HOSTBLK+6       ; 2: and this HL (in: an error's letters)
+HOSTLOAD        equ HOSTBLK+8       ; 1: not 0 while LOAD stores lines (the host's)
+HOSTINFO        equ HOSTBLK+9       ; hostinfo's copy, the signature at its end
 WORKEND         equ 3C00h           ; end of the monitor's own RAM and stack
 STACKTOP        equ WORKEND
 LOWCODE         equ 2000h           ; code unpacked at power-on, below the screen
@@ -204,38 +214,43 @@ TK_NEW          equ 096h
 TK_CLS          equ 097h
 TK_MON          equ 098h
 TK_DEF          equ 099h
-TK_TO           equ 09Ah
-TK_THEN         equ 09Bh
-TK_STEP         equ 09Ch
-TK_NOT          equ 09Dh
-TK_AND          equ 09Eh
-TK_OR           equ 09Fh
-TK_TAB          equ 0A0h
-TK_SPC          equ 0A1h
-TK_ABS          equ 0A2h
-TK_SGN          equ 0A3h
-TK_INT          equ 0A4h
-TK_PEEK         equ 0A5h
-TK_FRE          equ 0A6h
-TK_RND          equ 0A7h
-TK_LEN          equ 0A8h
-TK_ASC          equ 0A9h
-TK_VAL          equ 0AAh
-TK_CHRS         equ 0ABh
-TK_STRS         equ 0ACh
-TK_LEFTS        equ 0ADh
-TK_RIGHTS       equ 0AEh
-TK_MIDS         equ 0AFh
-TK_INKEYS       equ 0B0h
-TK_SQR          equ 0B1h
-TK_SIN          equ 0B2h
-TK_COS          equ 0B3h
-TK_TAN          equ 0B4h
-TK_ATN          equ 0B5h
-TK_LOG          equ 0B6h
-TK_EXP          equ 0B7h
-TK_FN           equ 0B8h
-TK_LASTST       equ TK_DEF
+TK_SAVE         equ 09Ah            ; to TK_CLOAD: the host serves them
+TK_LOAD         equ 09Bh
+TK_FILES        equ 09Ch
+TK_CSAVE        equ 09Dh
+TK_CLOAD        equ 09Eh
+TK_TO           equ 09Fh
+TK_THEN         equ 0A0h
+TK_STEP         equ 0A1h
+TK_NOT          equ 0A2h
+TK_AND          equ 0A3h
+TK_OR           equ 0A4h
+TK_TAB          equ 0A5h
+TK_SPC          equ 0A6h
+TK_ABS          equ 0A7h
+TK_SGN          equ 0A8h
+TK_INT          equ 0A9h
+TK_PEEK         equ 0AAh
+TK_FRE          equ 0ABh
+TK_RND          equ 0ACh
+TK_LEN          equ 0ADh
+TK_ASC          equ 0AEh
+TK_VAL          equ 0AFh
+TK_CHRS         equ 0B0h
+TK_STRS         equ 0B1h
+TK_LEFTS        equ 0B2h
+TK_RIGHTS       equ 0B3h
+TK_MIDS         equ 0B4h
+TK_INKEYS       equ 0B5h
+TK_SQR          equ 0B6h
+TK_SIN          equ 0B7h
+TK_COS          equ 0B8h
+TK_TAN          equ 0B9h
+TK_ATN          equ 0BAh
+TK_LOG          equ 0BBh
+TK_EXP          equ 0BCh
+TK_FN           equ 0BDh
+TK_LASTST       equ TK_CLOAD
 TK_FIRSTFN      equ TK_ABS
 TK_LASTFN       equ TK_FN
 
@@ -360,6 +375,7 @@ ram_high_start:
                 include "basic_vars.asm"
                 include "basic_strings.asm"
                 include "basic_stmt.asm"
+                include "basic_files.asm"
                 include "float_text.asm"
                 include "float_func.asm"
 high_code_end:

@@ -65,6 +65,10 @@ struct Typing {
   uint32_t gap = 20'000;           // instructions between two key events
   uint64_t after = 300'000;        // instructions run after the last key event
   bool trace = false;              // record the PC of every instruction
+  std::string programs = {};       // the folder of SAVE, LOAD and FILES; else one of its own
+  // Not 0: the run may write files of at most this many bytes (a full disk);
+  // then there is no memory dump.
+  uint64_t fileSizeLimit = 0;
 };
 
 // Power-on unpacks the ROM's code before anything shows: zorva-run starts
@@ -78,11 +82,11 @@ constexpr uint64_t kPowerOn = tools::kStartUp;
 inline RomRun RunRom(const Typing& t) {
   TempDir dir;
   const uint64_t steps = kPowerOn + (Typist::Events(t.typed).size() + 1) * t.gap + t.after;
-  std::vector<std::string> args = {ZORVA_RUN,   "--screen",
-                                   "--dump",    dir.File("mem"),
-                                   "--key-gap", std::to_string(t.gap),
-                                   "--steps",   std::to_string(steps),
-                                   "--type",    t.typed};
+  std::vector<std::string> args = {
+      ZORVA_RUN, "--screen", "--key-gap", std::to_string(t.gap), "--steps", std::to_string(steps),
+      "--type",  t.typed};
+  if (t.fileSizeLimit == 0) args.insert(args.end(), {"--dump", dir.File("mem")});
+  args.insert(args.end(), {"--programs", t.programs.empty() ? dir.path().string() : t.programs});
   if (!t.cart.empty()) {
     args.insert(args.end(), {"--cart", dir.Write("cart", t.cart)});
   }
@@ -91,6 +95,9 @@ inline RomRun RunRom(const Typing& t) {
   // parallel on one file would now and then refuse each other.
   args.push_back(dir.Write("aquarius.rom", RomImage()));
 
+  // prlimit (util-linux) sets the limit for zorva-run alone.
+  const std::string limit = "--fsize=" + std::to_string(t.fileSizeLimit);
+  if (t.fileSizeLimit != 0) args.insert(args.begin(), {"/usr/bin/prlimit", limit, "--"});
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -99,7 +106,7 @@ inline RomRun RunRom(const Typing& t) {
   posix_spawn_file_actions_addopen(&files, 1, dir.File("out").c_str(), O_WRONLY | O_CREAT, 0644);
   posix_spawn_file_actions_addopen(&files, 2, dir.File("err").c_str(), O_WRONLY | O_CREAT, 0644);
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, ZORVA_RUN, &files, nullptr, argv.data(), environ);
+  const int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&files);
   if (spawned != 0) throw std::runtime_error("cannot start zorva-run");
   int status = 0;
