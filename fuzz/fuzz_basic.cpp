@@ -24,11 +24,16 @@
 //     end <= strings <= 0xC000, and the FOR/GOSUB and temporary stacks are
 //     within their areas;
 //   - a line without a number leaves the stored program byte for byte as it
-//     was (so it lists back unchanged), unless it or the program holds NEW.
+//     was (so it lists back unchanged), unless it or the program holds NEW
+//     or LOAD;
+//   - SAVE, LOAD and FILES work in a folder of the fuzzer's own, emptied for
+//     each input: nothing appears beside it, and nothing in it but NAME.BAS
+//     files of valid names.
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -41,6 +46,7 @@
 #include "machine/key_layout.h"
 #include "machine/keyboard.h"
 #include "run/emulator.h"
+#include "run/folder_files.h"
 #include "run/typist.h"
 
 namespace zorva::fuzz {
@@ -63,8 +69,8 @@ __attribute__((used, section("__libfuzzer_extra_counters"))) uint8_t romCoverage
 // The ROM's labels and RAM addresses, from the assembler's symbol file.
 struct Rom {
   std::string image = ZORVA_ROM_IMAGE;
-  uint16_t direct, program, tokenNew, vartab, arytab, strend, fretop, heaptop, csp, csbot, cstop,
-      temppt, tempst, tempend;
+  uint16_t direct, program, tokenNew, tokenLoad, tokenCload, vartab, arytab, strend, fretop,
+      heaptop, csp, csbot, cstop, temppt, tempst, tempend;
 
   Rom() {
     std::map<std::string, uint16_t> symbols;
@@ -81,6 +87,8 @@ struct Rom {
     direct = at("DIRECT");
     program = at("PROGRAM");
     tokenNew = at("TK_NEW");
+    tokenLoad = at("TK_LOAD");
+    tokenCload = at("TK_CLOAD");
     vartab = at("VARTAB");
     arytab = at("ARYTAB");
     strend = at("STREND");
@@ -98,6 +106,42 @@ struct Rom {
 const Rom& TheRom() {
   static const Rom* rom = new Rom;
   return *rom;
+}
+
+// A sandbox made once per process: BASIC's programs go to its folder
+// "programs", and nothing else may ever appear in it.
+const std::filesystem::path& Sandbox() {
+  static const std::filesystem::path* sandbox = [] {
+    std::string pattern = (std::filesystem::temp_directory_path() / "zorva-fuzz-XXXXXX").string();
+    ZORVA_CHECK(mkdtemp(pattern.data()) != nullptr, "cannot make a sandbox folder");
+    std::filesystem::create_directory(std::filesystem::path(pattern) / "programs");
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(Sandbox(), ignored);
+    });
+    return new std::filesystem::path(pattern);
+  }();
+  return *sandbox;
+}
+
+void EmptyPrograms() {
+  for (const auto& entry : std::filesystem::directory_iterator(Sandbox() / "programs"))
+    std::filesystem::remove_all(entry.path());
+}
+
+void CheckSandbox(const std::string& line) {
+  for (const auto& entry : std::filesystem::directory_iterator(Sandbox())) {
+    ZORVA_CHECK(entry.path().filename() == "programs", "after '%s': %s appeared beside the folder",
+                line.c_str(), entry.path().c_str());
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(Sandbox() / "programs")) {
+    const std::string name = entry.path().filename().string();
+    const bool bas = name.size() > 4 && name.substr(name.size() - 4) == ".BAS";
+    ZORVA_CHECK(
+        bas && entry.is_regular_file() &&
+            ProgramFileName(name.substr(0, name.size() - 4)) == name.substr(0, name.size() - 4),
+        "after '%s': the folder holds %s", line.c_str(), name.c_str());
+  }
 }
 
 // A window system whose queue holds typed keys, delivered `gap` instructions
@@ -151,8 +195,10 @@ class TypingHost final : public Host {
   void PostClose() override {}
   void CloseWindow() override {}
   void StopScreenTimer() override {}
+  ProgramFiles* Programs() override { return &files_; }
 
  private:
+  FolderFiles files_{(Sandbox() / "programs").string()};
   Emulator* emu_ = nullptr;
   std::vector<KeyEvent> keys_;
   size_t next_ = 0;
@@ -309,6 +355,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> atBoot(m->memory().begin(), m->memory().end());
   const std::vector<zorva::KeyEvent> ctrlC = KeysFor("\x03");
   static const bool show = std::getenv("ZORVA_FUZZ_SCREEN") != nullptr;
+  EmptyPrograms();
 
   for (const std::string& raw : Lines(data, size)) {
     const std::string line = Tamed(raw);
@@ -318,8 +365,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t first = line.find_first_not_of(' ');
     const bool numbered =
         first != std::string::npos && std::isdigit(static_cast<unsigned char>(line[first]));
+    const auto holds = [&](uint8_t token) {
+      return std::memchr(program.data(), token, program.size()) != nullptr;
+    };
     const bool mayErase = Lower(line).find("new") != std::string::npos ||
-                          std::memchr(program.data(), rom.tokenNew, program.size()) != nullptr;
+                          Lower(line).find("load") != std::string::npos || holds(rom.tokenNew) ||
+                          holds(rom.tokenLoad) || holds(rom.tokenCload);
 
     m->Type(KeysFor(line + "\n"));
     if (!m->RunToPrompt(kLineBound) && !m->Type(ctrlC, kBreakGap)) {
@@ -327,6 +378,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   line.c_str());
     }
     CheckState(*m, atBoot, line);
+    CheckSandbox(line);
     if (show) PrintScreen(m->memory());
     if (!numbered && !mayErase) {
       const auto now = m->memory();

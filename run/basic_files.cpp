@@ -97,7 +97,10 @@ std::string Row(const ProgramFileInfo& file) {
 }  // namespace
 
 bool BasicFiles::Serve(Memory memory, ProgramFiles* store) {
-  if (std::memcmp(&memory[kSignature], kSignatureText, kSignatureSize) != 0)
+  // The last byte first: it is what the ROM writes last and the host clears,
+  // and looking at it alone is cheap enough for every pump.
+  if (memory[kSignature + kSignatureSize - 1] != kSignatureText[kSignatureSize - 1] ||
+      std::memcmp(&memory[kSignature], kSignatureText, kSignatureSize) != 0)
     return doing_ != Doing::Nothing;
   Info info{};
   info.program = Word(memory, kInfo + 0);
