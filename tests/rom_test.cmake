@@ -23,7 +23,8 @@ gtest_discover_tests(rom_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS rom)
 
 # The desktop program on this ROM in a real window under a virtual X server:
 # BASIC at power-on, MON and the monitor's title bar, and a dump typed through
-# X (skipped when Xvfb or xdotool is missing).
+# X (skipped when Xvfb or xdotool is missing); paste and copy, and SAVE and
+# LOAD across two runs (skipped without xclip).
 if(TARGET zorva)
   add_test(NAME rom_xvfb_check
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/rom/xvfb_rom_check.sh
@@ -43,4 +44,15 @@ if(TARGET zorva)
     SKIP_RETURN_CODE 77
     LABELS rom
     TIMEOUT 120)
+  # SAVE, the window closed, and LOAD in a second run of the program in the
+  # same folder; the close request comes from the shell tests' fake_wm.
+  add_test(NAME rom_xvfb_files_check
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/rom/xvfb_files_check.sh
+      $<TARGET_FILE:zorva> $<TARGET_PROPERTY:zorva_rom,ZORVA_ROM_IMAGE>
+      $<$<TARGET_EXISTS:shell_fake_wm>:$<TARGET_FILE:shell_fake_wm>>)
+  set_tests_properties(rom_xvfb_files_check PROPERTIES
+    SKIP_RETURN_CODE 77
+    LABELS rom
+    TIMEOUT 120
+    RUN_SERIAL TRUE)
 endif()
