@@ -21,12 +21,7 @@ zorva=$(realpath "${1:?$usage}")
 rom=${2:?$usage}
 fake_wm=${3:-}
 
-fail() {
-  echo "FAILED: $*"
-  [ -s "${work:-/nonexistent}/copied" ] && sed 's/^/  screen: |/' "$work/copied"
-  sed 's/^/  zorva: /' "${work:-/nonexistent}/zorva.log" 2>/dev/null
-  exit 1
-}
+fail() { fail_showing "$@"; }
 need Xvfb xdotool xclip
 [ -f "$rom" ] || fail "no ROM image at $rom"
 # The program's own folder: the ROM, and the programs once saved.

@@ -14,12 +14,7 @@ usage="usage: xvfb_paste_check.sh path/to/zorva path/to/aquarius.rom"
 zorva=$(realpath "${1:?$usage}")
 rom=${2:?$usage}
 
-fail() {
-  echo "FAILED: $*"
-  [ -s "${work:-/nonexistent}/copied" ] && sed 's/^/  screen: |/' "$work/copied"
-  sed 's/^/  zorva: /' "${work:-/nonexistent}/zorva.log" 2>/dev/null
-  exit 1
-}
+fail() { fail_showing "$@"; }
 need Xvfb xdotool xclip
 [ -f "$rom" ] || fail "no ROM image at $rom"
 cp "$rom" "$work/aquarius.rom"

@@ -9,6 +9,15 @@ unset QT_SCALE_FACTOR
 
 skip() { echo "SKIPPED: $*"; exit 77; }
 
+# fail_showing MESSAGE: fails the check, showing the screen as last copied
+# ($work/copied) and what the program wrote ($work/zorva.log).
+fail_showing() {
+  echo "FAILED: $*"
+  [ -s "${work:-/nonexistent}/copied" ] && sed 's/^/  screen: |/' "$work/copied"
+  sed 's/^/  zorva: /' "${work:-/nonexistent}/zorva.log" 2>/dev/null
+  exit 1
+}
+
 # need TOOL...: skips the check when a tool is missing.
 need() {
   for tool; do command -v "$tool" >/dev/null || skip "$tool is not installed"; done
