@@ -43,6 +43,8 @@ TEST(Options, ValuesAtTheEdgesOfTheirRangesAndUsageErrors) {
       {{"a.rom", "--steps"}, "--steps needs a value"},
       {{"a.rom", "--png", ""}, "--png needs a file name, not an empty one"},
       {{"a.rom", "--type-file", ""}, "--type-file needs a file name, not an empty one"},
+      {{"a.rom", "--programs", ""}, "--programs needs a folder name, not an empty one"},
+      {{"a.rom", "--programs", "my programs"}, ""},
       {{"a.rom", "--type", "\t\xC3\xA9"}, ""},  // typed text may hold anything
       // Arguments show in one printable line, whatever control characters they hold.
       {{"a.rom", "b\nc.rom"}, "more than one ROM given: 'a.rom' and 'b\\nc.rom'"},
