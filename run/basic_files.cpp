@@ -86,11 +86,12 @@ Parsed Parse(Memory m, uint16_t at, bool named, bool withRun) {
 
 constexpr char kMore[] = "MORE: ANY KEY, CTRL+C STOPS";
 
-// A name and its size in bytes, the sizes lined up.
+// A name and its size in bytes, the sizes ending in column 20 (a name has
+// 12 characters at most, a size a space before it at least).
 std::string Row(const ProgramFileInfo& file) {
-  std::string size = std::to_string(file.size);
+  const std::string size = std::to_string(file.size);
   std::string row = file.name;
-  row.resize(std::max<size_t>(row.size() + 1, 20 - std::min<size_t>(size.size(), 19)), ' ');
+  row.append(std::max<size_t>(1, 20 - std::min<size_t>(20, row.size() + size.size())), ' ');
   return row + size + "\r";
 }
 

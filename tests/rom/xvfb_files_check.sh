@@ -36,13 +36,7 @@ gone() { ! kill -0 "$zorva_pid" 2>/dev/null; }
 # BASIC's first OK in the main window ($main).
 start() {
   rm -f "$work/copied" "$shot"
-  (cd "$folder" && exec env ZORVA_SCREENSHOT="$shot" ZORVA_SCREENSHOT_MS=200 "$zorva") \
-    >"$work/zorva.log" 2>&1 &
-  zorva_pid=$!
-  pids+=("$zorva_pid")
-  await_about "$work/zorva.log"
-  xdotool windowfocus "$about" 2>/dev/null
-  xdotool key Return
+  launch_zorva "$folder" ZORVA_SCREENSHOT="$shot" ZORVA_SCREENSHOT_MS=200
   until_ok 10 main_window || fail "the main window did not show"
   xdotool windowfocus "$main" 2>/dev/null
   until_ok 15 shows OK || fail "BASIC's prompt never showed"

@@ -20,11 +20,7 @@ need Xvfb xdotool xclip
 cp "$rom" "$work/aquarius.rom"
 start_xvfb 1280x1024
 
-(cd "$work" && exec "$zorva") >"$work/zorva.log" 2>&1 &
-pids+=("$!")
-await_about "$work/zorva.log"
-xdotool windowfocus "$about" 2>/dev/null
-xdotool key Return
+launch_zorva "$work"
 until_ok 10 main_window || fail "the main window did not show"
 xdotool windowfocus "$main" 2>/dev/null
 

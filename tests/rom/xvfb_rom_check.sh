@@ -241,13 +241,7 @@ press() {
 }
 
 # --- The run -------------------------------------------------------------------
-(cd "$work" && exec env ZORVA_SCREENSHOT="$shot" ZORVA_SCREENSHOT_MS=200 "$zorva") \
-  >"$work/zorva.log" 2>&1 &
-zorva_pid=$!
-pids+=("$zorva_pid")
-await_about "$work/zorva.log"
-xdotool windowfocus "$about" 2>/dev/null
-xdotool key Return
+launch_zorva "$work" ZORVA_SCREENSHOT="$shot" ZORVA_SCREENSHOT_MS=200
 about_gone() { ! xdotool search --name '^About Zorva$' >/dev/null 2>&1; }
 until_ok 5 about_gone || fail "Return did not close the About box"
 

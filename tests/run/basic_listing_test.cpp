@@ -71,6 +71,7 @@ TEST(ListProgram, SpellsEachLineAsList) {
     std::string listing;
   } cases[] = {
       {"empty program", {0}, ""},
+      {"a token no keyword has", Join({Line(3, {0x80, 'A'}), {0}}), "3 ?A\n"},
       {"tokens spelled",
        Join({Line(10, {kPrint, '"', 'H', 'I', '"'}), Line(20, {kGoto, '1', '0'}), {0}}),
        "10 PRINT\"HI\"\n20 GOTO10\n"},
@@ -86,27 +87,6 @@ TEST(ListProgram, SpellsEachLineAsList) {
   };
   for (const auto& c : cases) {
     const auto memory = Image(c.program);
-    EXPECT_EQ(List(*memory), c.listing) << c.what;
-  }
-}
-
-TEST(ListProgram, SpellsTokensFromAnyWellFormedTable) {
-  const std::string longWord(300, 'W');
-  Bytes longTable(longWord.begin(), longWord.end() - 1);
-  for (const uint8_t byte : {'W' | 0x80, 0x81, 0}) longTable.push_back(byte);
-  const struct {
-    const char* what;
-    Bytes table;
-    std::string listing;
-  } cases[] = {
-      {"one-character keyword", {'+' | 0x80, 0x80, 0}, "1 +A?\n"},
-      {"keyword of 300 characters", longTable, "1 ?A" + longWord + "\n"},
-      // 0x41 is 'A' in the text, never a token; the entry must not spell it.
-      {"entry with a token below 0x80 skipped", {'X' | 0x80, 0x41, '-' | 0x80, 0x81, 0}, "1 ?A-\n"},
-      {"empty table", {0}, "1 ?A?\n"},
-  };
-  for (const auto& c : cases) {
-    const auto memory = Image(Join({Line(1, {0x80, 'A', 0x81}), {0}}), kProgram, c.table);
     EXPECT_EQ(List(*memory), c.listing) << c.what;
   }
 }
@@ -200,20 +180,6 @@ TEST(ListProgram, RefusesAListingAbove64KiB) {
   EXPECT_EQ(listing->size(), 52 * kListed);
   EXPECT_EQ(listing->substr(0, 16), "1000 PRINTPRINTP");
   EXPECT_EQ(List(*Image(program(53), 0x4000), 0x4000), std::nullopt);
-}
-
-TEST(ListProgram, RefusesAListingThatOneHugeKeywordPushesOver64KiB) {
-  // A keyword of 60000 characters used twice in one line.
-  Bytes table(60002, 'K');
-  table[59999] = 'K' | 0x80;
-  table[60000] = 0x80;
-  table[60001] = 0;
-  const auto memory = Image(Join({Line(1, {0x80, 0x80}), {0}}), 0xF000, table, 0x0000);
-  EXPECT_EQ(List(*memory, 0xF000, 0x0000), std::nullopt);
-  const auto once = Image(Join({Line(1, {0x80}), {0}}), 0xF000, table, 0x0000);
-  const auto listing = List(*once, 0xF000, 0x0000);
-  ASSERT_TRUE(listing);
-  EXPECT_EQ(listing->size(), 2 + 60000 + 1);
 }
 
 }  // namespace

@@ -3,11 +3,7 @@
 #include "run/folder_files.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -120,22 +116,6 @@ TEST(FolderFiles, FindsAndReplacesAFileNamedInAnotherCase) {
   }
 }
 
-TEST(FolderFiles, AmongLookAlikesTheCapitalNameIsTheProgram) {
-  TempDir dir;
-  Put(dir.File("game.bas"), "lower");
-  Put(dir.File("Game.bas"), "mixed");
-  FolderFiles files(dir.path().string());
-  std::string read;
-  EXPECT_EQ(files.Read("GAME", read), FileError::None);
-  EXPECT_EQ(read, "mixed");
-  Put(dir.File("GAME.BAS"), "upper!");
-  ASSERT_EQ(files.Write("GAME", "saved"), FileError::None);
-  EXPECT_EQ(ReadFile(dir.File("GAME.BAS")), "saved");
-  EXPECT_EQ(ReadFile(dir.File("Game.bas")), "mixed");
-  EXPECT_EQ(ReadFile(dir.File("game.bas")), "lower");
-  EXPECT_EQ(Listed(files), (decltype(Listed(files)){{"GAME.BAS", 5}}));
-}
-
 TEST(FolderFiles, AMissingProgramOrFolderIsNoFileAndCannotBeWritten) {
   TempDir dir;
   Put(dir.File("PLAIN"), "not a folder");
@@ -174,7 +154,6 @@ TEST(FolderFiles, NeverFollowsALink) {
   const struct {
     std::string link, target;
   } cases[] = {
-      {"GAME.BAS", outside.File("SECRET")},
       {"game.bas", outside.File("SECRET")},
       {"GAME.BAS", "REAL.BAS"},               // even to a program in the folder
       {"GAME.BAS", outside.File("CREATED")},  // nothing there yet
@@ -238,61 +217,6 @@ TEST(FolderFiles, ListsOnlyProgramsSortedInCapitals) {
   FolderFiles files(dir.path().string());
   EXPECT_EQ(Listed(files),
             (decltype(Listed(files)){{"ALPHA.BAS", 5}, {"M1.BAS", 2}, {"ZED.BAS", 1}}));
-}
-
-TEST(FolderFiles, ANameThatSlippedPastTheCheckReachesNothing) {
-  TempDir dir;
-  Put(dir.File("ESCAPE.BAS"), "outside");
-  fs::create_directory(dir.path() / "store");
-  FolderFiles files(dir.File("store"));
-  for (const char* name : {"../ESCAPE", "/TMP/X", "A/B", "", "NINECHARS", "A.BAS"}) {
-    std::string read;
-    EXPECT_EQ(files.Read(name, read), FileError::NoFile) << name;
-    EXPECT_EQ(files.Write(name, "10 END\n"), FileError::CannotWrite) << name;
-  }
-  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"ESCAPE.BAS", "store"}));
-  EXPECT_TRUE(Entries(dir.path() / "store").empty());
-  EXPECT_EQ(ReadFile(dir.File("ESCAPE.BAS")), "outside");
-}
-
-// A full disk, made with a file size limit in a child process so that it
-// holds even for root. The child leaves SIGXFSZ at its default, which would
-// kill it unless the store ignores the signal.
-TEST(FolderFiles, AWriteThatRunsOutOfRoomLeavesTheOldFileAndNoLitter) {
-  for (const char* name : {"GAME", "NEW"}) {
-    TempDir dir;
-    Put(dir.File("GAME.BAS"), "10 PRINT 1\n");
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      signal(SIGXFSZ, SIG_DFL);
-      const rlimit limit{100, 100};
-      setrlimit(RLIMIT_FSIZE, &limit);
-      FolderFiles files(dir.path().string());
-      _exit(static_cast<int>(files.Write(name, std::string(4096, 'x'))));
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << name << ": killed by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), static_cast<int>(FileError::CannotWrite)) << name;
-    EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"GAME.BAS"}) << name;
-    EXPECT_EQ(ReadFile(dir.File("GAME.BAS")), "10 PRINT 1\n") << name;
-  }
-}
-
-TEST(FolderFiles, RespectsAReadOnlyFileOrFolder) {
-  if (geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
-  TempDir dir;
-  Put(dir.File("GAME.BAS"), "10 PRINT 1\n");
-  chmod(dir.File("GAME.BAS").c_str(), 0444);
-  FolderFiles files(dir.path().string());
-  EXPECT_EQ(files.Write("GAME", "10 END\n"), FileError::CannotWrite);
-  chmod(dir.File("GAME.BAS").c_str(), 0644);
-  chmod(dir.path().c_str(), 0555);
-  EXPECT_EQ(files.Write("GAME", "10 END\n"), FileError::CannotWrite);
-  EXPECT_EQ(files.Write("NEW", "10 END\n"), FileError::CannotWrite);
-  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"GAME.BAS"});
-  EXPECT_EQ(ReadFile(dir.File("GAME.BAS")), "10 PRINT 1\n");
 }
 
 }  // namespace

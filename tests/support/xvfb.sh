@@ -52,3 +52,15 @@ await_about() {
   grep -q 'platform plugin' "$1" && skip "Qt has no X11 platform plugin here"
   fail "the About box did not appear"
 }
+
+# launch_zorva FOLDER [VAR=VALUE...]: starts $zorva in FOLDER with those
+# variables set, its output in $work/zorva.log and its pid in $zorva_pid (and
+# $pids), and closes its About box with Return.
+launch_zorva() {
+  (cd "$1" && exec env "${@:2}" "$zorva") >"$work/zorva.log" 2>&1 &
+  zorva_pid=$!
+  pids+=("$zorva_pid")
+  await_about "$work/zorva.log"
+  xdotool windowfocus "$about" 2>/dev/null
+  xdotool key Return
+}
